@@ -1,0 +1,29 @@
+#include "fame/ScoreFile.h"
+
+#include "fame/Unit7.h"
+#include "toolkit/TextFileReader.h"
+#include "toolkit/TextFileWriter.h"
+
+#include <QLineEdit>
+
+namespace {
+
+const QString FileName = QStringLiteral("sys.dll");
+
+} // namespace
+
+void readScoreFile(TForm7 &form)
+{
+    toolkit::TextFileReader file(FileName);
+    for (QLineEdit *box : form.fileBoxes())
+        box->setText(file.readLine());
+    file.close();
+}
+
+void writeScoreFile(const TForm7 &form)
+{
+    toolkit::TextFileWriter file(FileName);
+    for (const QLineEdit *box : form.fileBoxes())
+        file.writeLine(box->text());
+    file.close();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+struct SDL_AudioSpec;
+
+namespace platform {
+
+// Plays a sound the way the game's platform call does: name, no module, flags 0.
+//
+// The name is looked up as a sound alias first and then as a file name relative to the current
+// directory, with '\' taken as the path separator, so ".\C" is the file "C" here. The file is read
+// afresh at every call. A file that is missing, is not a WAV file or cannot be played is replaced
+// by the built-in default sound. Playing is synchronous: the call returns once the sound has left
+// the audio device, and it runs no event loop meanwhile, so no handler, timer or repaint of the
+// game runs while a sound plays. Flags are not supported: every call plays as with flags 0, and
+// the module is not used. Without any audio device the call returns at once and plays nothing.
+//
+// Returns true when the named sound itself was played to its end, false when the default sound
+// played instead or nothing could be played. A null name stops nothing (no sound ever plays in
+// the background here) and returns true.
+bool playSound(const char *name, const void *module, unsigned flags);
+
+// Closes the audio output and forgets the chosen driver, so that the next sound chooses it afresh
+// from the environment. Tests use it to change the audio driver within one process.
+void resetSoundPlayerForTests();
+
+// The format the player asks the audio device for: signed 16-bit native-endian samples at this
+// rate and channel count, in buffers of this many sample frames. A driver that takes any format,
+// such as SDL's disk driver, plays exactly this; others may answer with their own format, which
+// the player then converts to.
+inline constexpr int soundDeviceRate = 44100;
+inline constexpr int soundDeviceChannels = 2;
+inline constexpr int soundDeviceFrames = 512;
+
+// The one sound player of the program. It keeps SDL's audio subsystem, with the driver it chose,
+// from the first sound to the end of the program, and opens the device afresh for every sound.
+class SoundPlayer {
+public:
+    static SoundPlayer &instance();
+    ~SoundPlayer();
+    SoundPlayer(const SoundPlayer &) = delete;
+    SoundPlayer &operator=(const SoundPlayer &) = delete;
+
+    bool play(const char *name);
+    void reset();
+
+private:
+    SoundPlayer() = default;
+    std::uint32_t openDevice(SDL_AudioSpec &obtained);
+    std::uint32_t startAudio(SDL_AudioSpec &obtained);
+    std::uint32_t startDriver(const char *driver, SDL_AudioSpec &obtained);
+    void stopAudio();
+
+    std::mutex m_mutex;
+    bool m_audioStarted = false;
+    std::optional<std::chrono::steady_clock::time_point> m_noDeviceSince;
+};
+
+} // namespace platform

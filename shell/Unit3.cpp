@@ -1,0 +1,32 @@
+#include "shell/Unit3.h"
+
+#include "table/Unit1.h"
+#include "toolkit/Handler.h"
+
+TForm3 *Form3 = nullptr;
+
+TForm3::TForm3(QWidget *parent) : toolkit::Form(parent)
+{
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowStaysOnTopHint);
+    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
+    applyDesign();
+    setDefaultButton(Button2);
+    setCancelButton(Button2);
+    Button2->setFocus();
+    toolkit::handle(Edit, &QLineEdit::textChanged, this, &TForm3::EditChange);
+    toolkit::handle(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+}
+
+void TForm3::EditChange()
+{
+    Button2->setEnabled(true);
+}
+
+void TForm3::Button2Click()
+{
+    Form1->setEnabled(true);
+    hide();
+    Form1->Reza->setText(Edit->text());
+}

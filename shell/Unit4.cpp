@@ -1,0 +1,23 @@
+#include "shell/Unit4.h"
+
+#include "toolkit/Handler.h"
+
+TAboutBox *AboutBox = nullptr;
+
+TAboutBox::TAboutBox(QWidget *parent) : toolkit::Form(parent)
+{
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
+    applyDesign();
+    setDefaultButton(OKButton);
+    OKButton->setFocus();
+    toolkit::handle(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::OKButtonClick()
+{
+    close();
+}

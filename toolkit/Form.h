@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+
+namespace toolkit {
+
+enum class CloseAction { None, Hide };
+enum class Border { Fixed, Sizeable };
+
+// The base of the game's windows. The window's client area is the central widget, laid out at
+// its designed size; the menu bar, where there is one, lies above it.
+class Form : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Form(QWidget *parent = nullptr);
+
+    // The close operation: the close handler runs with the action "hide"; the main window then
+    // asks the application to end, any other window hides (it is never destroyed). A close
+    // request from the window manager goes the same way.
+    void close();
+
+protected:
+    // The window's close handler; none by default.
+    virtual void formClose(CloseAction &action);
+    // Whether the window manager's close request and Alt+F4 close the window at all. Dialogs that
+    // can be left only through their buttons ignore them.
+    virtual bool takesCloseRequests() const { return true; }
+
+    // Applies the design values of the layout that Qt's properties do not carry, read from the
+    // dynamic properties "pixelSize" (character height), "textColor" and "backColor" of each
+    // widget and fixes the client area at its designed size. Called once, after setupUi().
+    // The window is placed at the centre of the screen the first time it is shown.
+    void applyDesign(Border border = Border::Fixed);
+    void placeAtScreenCentre();
+
+    // Enter clicks the default button and Esc the cancel button, while they are enabled; Enter on
+    // a focused push button clicks that button.
+    void setDefaultButton(QPushButton *button) { m_defaultButton = button; }
+    void setCancelButton(QPushButton *button) { m_cancelButton = button; }
+
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    bool m_placed = false;
+    QPointer<QPushButton> m_defaultButton;
+    QPointer<QPushButton> m_cancelButton;
+};
+
+// The desktop's colour in the standard colour scheme.
+QColor desktopColor();
+// A control's background colour (the base of an edit box), and its text colour.
+void setBackColor(QWidget *widget, const QColor &color);
+void setTextColor(QWidget *widget, const QColor &color);
+
+} // namespace toolkit

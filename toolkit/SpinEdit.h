@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
+
+namespace toolkit {
+
+// A spin box whose value the player changes only with its arrows and the Up and Down keys.
+// Typing, Backspace, Delete, cut, paste, the context menu's edit commands, the mouse wheel and
+// PageUp/PageDown are all refused; a refused character beeps. A click on an arrow steps when the
+// mouse is released over it; holding it repeats the step after 400 ms and then every 100 ms.
+class SpinEdit : public QSpinBox {
+    Q_OBJECT
+
+public:
+    explicit SpinEdit(QWidget *parent = nullptr);
+
+    static constexpr int FirstRepeatMs = 400;
+    static constexpr int RepeatMs = 100;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QStyle::SubControl arrowAt(const QPoint &pos) const;
+    void step();
+    void repeat();
+
+    QStyle::SubControl m_pressed = QStyle::SC_None;
+    bool m_over = false;
+    QTimer m_repeat;
+};
+
+} // namespace toolkit
