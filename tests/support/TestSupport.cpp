@@ -1,0 +1,143 @@
+#include "support/TestSupport.h"
+
+#include "shell/Program.h"
+#include "shell/Unit6.h"
+#include "table/Unit1.h"
+#include "toolkit/Application.h"
+#include "toolkit/Handler.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QWindow>
+
+namespace testsupport {
+
+TemporaryCurrentDir::TemporaryCurrentDir() : m_previous(QDir::currentPath())
+{
+    QDir::setCurrent(m_dir.path());
+}
+
+TemporaryCurrentDir::~TemporaryCurrentDir()
+{
+    QDir::setCurrent(m_previous);
+}
+
+void writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+static QString dataDir()
+{
+    const QString dir = qEnvironmentVariable("ZAKRYTKA_DATA_DIR");
+    if (dir.isEmpty())
+        qFatal("ZAKRYTKA_DATA_DIR is not set");
+    return dir;
+}
+
+void copyDataFile(const QString &name)
+{
+    QFile::remove(name);
+    if (!QFile::copy(dataDir() + QLatin1Char('/') + name, name))
+        qFatal("cannot copy %s", qPrintable(name));
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+QByteArray startingScoreFile()
+{
+    QFile file(dataDir() + QStringLiteral("/sys.dll"));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void setUpApplication()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    toolkit::Application::setUp();
+}
+
+void startGame(bool loadNow)
+{
+    setUpApplication();
+    createWindows();
+    if (!loadNow)
+        return;
+    Form11->Timer2->setEnabled(false);
+    toolkit::guard([] { Form11->Timer2Timer(); });
+    QTRY_VERIFY_WITH_TIMEOUT(Form1 && Form1->isVisible(), 5000);
+}
+
+void stopGame()
+{
+    destroyWindows();
+    // Old card tables released after a new game.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void clickThroughWindow(QWidget *control, QPoint at)
+{
+    if (at == QPoint(-1, -1))
+        at = control->rect().center();
+    QWidget *window = control->window();
+    const QPoint inWindow = control->mapTo(window, at);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow);
+}
+
+ErrorBoxWatcher::ErrorBoxWatcher(bool dismiss, int dismissAfterMs)
+    : m_dismiss(dismiss), m_dismissAfterMs(dismissAfterMs)
+{
+    connect(&m_timer, &QTimer::timeout, this, &ErrorBoxWatcher::poll);
+    m_timer.start(5);
+}
+
+void ErrorBoxWatcher::poll()
+{
+    int open = 0;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *box = qobject_cast<QMessageBox *>(widget);
+        if (!box || !box->isVisible() || box->objectName() != QLatin1String("ErrorBox"))
+            continue;
+        ++open;
+        if (box->property("seen").toBool()) {
+            if (m_dismiss && !box->property("dismissed").toBool() &&
+                box->property("seenAt").toDateTime().msecsTo(QDateTime::currentDateTime()) >=
+                    m_dismissAfterMs) {
+                box->setProperty("dismissed", true);
+                QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
+            }
+            continue;
+        }
+        box->setProperty("seen", true);
+        box->setProperty("seenAt", QDateTime::currentDateTime());
+        const QWidget *parent = box->parentWidget();
+        boxes.append({box->windowTitle(), box->text(), box->icon(),
+                      parent ? parent->objectName() : QString(),
+                      bool(box->windowFlags() & Qt::WindowStaysOnTopHint),
+                      int(box->buttons().size())});
+        if (m_dismiss && m_dismissAfterMs == 0) {
+            box->setProperty("dismissed", true);
+            QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
+        }
+    }
+    mostOpen = qMax(mostOpen, open);
+}
+
+} // namespace testsupport

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+
+class QWidget;
+
+namespace testsupport {
+
+// A temporary directory that is the current directory while it lives.
+class TemporaryCurrentDir {
+public:
+    TemporaryCurrentDir();
+    ~TemporaryCurrentDir();
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+// Files in the current directory.
+void writeFile(const QString &name, const QByteArray &bytes);
+QByteArray readFile(const QString &name);
+// Copies one of the game's shipped files (data/) into the current directory.
+void copyDataFile(const QString &name);
+// The shipped starting score file's bytes.
+QByteArray startingScoreFile();
+
+// Sets up Qt the way the game does; safe to call more than once.
+void setUpApplication();
+// Creates the game's windows. With loadNow, the splash window's load step runs at once instead of
+// two seconds later; the call returns when the card table is shown.
+void startGame(bool loadNow = true);
+// Destroys every window of the game.
+void stopGame();
+
+// A control of a window by its design name.
+template <typename T> T *control(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QString::fromLatin1(name));
+}
+
+// Clicks through the window at a point of a control (the window hit-tests the click, so it goes
+// to whatever lies topmost there, as a player's click would).
+void clickThroughWindow(QWidget *control, QPoint at = QPoint(-1, -1));
+
+// Watches for the game's error box, records it and dismisses it with OK.
+class ErrorBoxWatcher : public QObject {
+    Q_OBJECT
+
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+        QString parentName;
+        bool onTop;
+        int buttons;
+    };
+
+    // With dismiss, each box is accepted dismissAfterMs after it showed up.
+    explicit ErrorBoxWatcher(bool dismiss = true, int dismissAfterMs = 0);
+    QList<Box> boxes;
+    // The most boxes seen open at the same time.
+    int mostOpen = 0;
+
+private:
+    void poll();
+    QTimer m_timer;
+    bool m_dismiss;
+    int m_dismissAfterMs;
+};
+
+} // namespace testsupport

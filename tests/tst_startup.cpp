@@ -1,0 +1,176 @@
+#include "fame/Unit7.h"
+#include "shell/Program.h"
+#include "shell/Unit6.h"
+#include "support/TestSupport.h"
+#include "table/Unit1.h"
+#include "toolkit/Application.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+
+#include <csignal>
+
+using namespace testsupport;
+using toolkit::Application;
+
+class tst_Startup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void splashThenTable();
+    void missingScoreFileRetriesUntilPlaced();
+    void minimisedTableStaysMinimised();
+    void endingTheProgram_data();
+    void endingTheProgram();
+    void newGameReplacesTheTable();
+
+private:
+    TemporaryCurrentDir *m_dir = nullptr;
+};
+
+void tst_Startup::initTestCase()
+{
+    setUpApplication();
+    Application::instance().installTerminationSignals();
+}
+
+void tst_Startup::init()
+{
+    m_dir = new TemporaryCurrentDir;
+}
+
+void tst_Startup::cleanup()
+{
+    stopGame();
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_Startup::splashThenTable()
+{
+    copyDataFile("sys.dll");
+    startGame(false);
+    // The splash window comes first, is the main window and is the only one shown.
+    QCOMPARE(Application::instance().mainForm(), Form11);
+    QVERIFY(Form11->isVisible());
+    QVERIFY(Form11->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(Form11->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(Form11->Label1->text(), QStringLiteral("ZAKRYTKA"));
+    QVERIFY(Form11->Label1->font().bold() && Form11->Label1->font().underline());
+    QCOMPARE(Form11->centralWidget()->size(), QSize(242, 168));
+    QVERIFY(!Form1->isVisible());
+    QVERIFY(Form7->Edit3->text() == QStringLiteral("Ruzize"));
+
+    QTest::qWait(1500);
+    QVERIFY2(!Form1->isVisible(), "the table shows before the hall of fame is loaded");
+    QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible(), 3000);
+    // The splash window goes at the same show-timer tick.
+    QVERIFY(!Form11->isVisible());
+    QVERIFY(Form11->Timer1->enabled());
+    QVERIFY(!Form11->Timer2->enabled());
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("ZAKRYTKA - www.zakrytka.example.org"));
+    QCOMPARE(Application::instance().title(), QStringLiteral("tst_startup"));
+}
+
+void tst_Startup::missingScoreFileRetriesUntilPlaced()
+{
+    // The box stays open for 2.5 s: the load timer ticks meanwhile but never stacks a second box.
+    ErrorBoxWatcher watcher(true, 2500);
+    startGame(false);
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.boxes.size() >= 1, 8000);
+    const ErrorBoxWatcher::Box box = watcher.boxes.first();
+    QCOMPARE(box.text, QStringLiteral("File not found."));
+    QCOMPARE(box.title, QStringLiteral("tst_startup"));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.buttons, 1);
+    QVERIFY(box.onTop);
+    QCOMPARE(watcher.mostOpen, 1);
+    QVERIFY(!Form1->isVisible());
+    QVERIFY(Form11->isVisible());
+
+    copyDataFile("sys.dll");
+    QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible(), 6000);
+    QVERIFY(!Form11->isVisible());
+    QCOMPARE(Form7->Edit1->text(), QStringLiteral("250"));
+    QCOMPARE(watcher.mostOpen, 1);
+}
+
+void tst_Startup::minimisedTableStaysMinimised()
+{
+    copyDataFile("sys.dll");
+    startGame();
+    Form1->showMinimized();
+    QTest::qWait(350);
+    QVERIFY(Form1->windowState() & Qt::WindowMinimized);
+    QVERIFY(!Form11->isVisible());
+}
+
+void tst_Startup::endingTheProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("label Nie") << "nie";
+    QTest::newRow("table's close box") << "closebox";
+    QTest::newRow("splash closed") << "splash";
+    QTest::newRow("SIGTERM") << "sigterm";
+    QTest::newRow("SIGINT") << "sigint";
+}
+
+void tst_Startup::endingTheProgram()
+{
+    QFETCH(QString, how);
+    copyDataFile("sys.dll");
+    const QByteArray before = readFile("sys.dll");
+    startGame();
+    Form7->Edit3->setText("changed");
+    if (how == "nie")
+        clickThroughWindow(Form1->Label5);
+    else if (how == "closebox")
+        static_cast<QWidget *>(Form1)->close();
+    else if (how == "splash")
+        static_cast<QWidget *>(Form11)->close();
+    else if (how == "sigterm")
+        ::raise(SIGTERM);
+    else
+        ::raise(SIGINT);
+    QTRY_VERIFY_WITH_TIMEOUT(Application::instance().terminated(), 2000);
+    // Nothing is written when the program ends.
+    QCOMPARE(readFile("sys.dll"), before);
+    // run() returns at once once the mark is set.
+    QCOMPARE(Application::instance().run(), 0);
+}
+
+void tst_Startup::newGameReplacesTheTable()
+{
+    copyDataFile("sys.dll");
+    startGame();
+    const int windows = QApplication::topLevelWidgets().size();
+    QPointer<TForm1> first = Form1;
+    Form1->kasa->setText("5");
+    Form1->Label4Click();
+    for (int i = 0; i < 20; ++i) {
+        QPointer<TForm1> old = Form1;
+        old->hide();
+        startNewGame();
+        // The splash shows for at most one show-timer tick, then the new table is up.
+        QVERIFY(Form11->isVisible());
+        QVERIFY(Form1 != old);
+        QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible() && !Form11->isVisible(), 1000);
+        QTRY_VERIFY(old.isNull());
+    }
+    QVERIFY(first.isNull());
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QCOMPARE(Form1->kasa->text(), QStringLiteral("2000"));
+    QCOMPARE(Form1->licz->text(), QStringLiteral("60"));
+    QCOMPARE(Form1->Reza->text(), QStringLiteral("Reza"));
+    QCOMPARE(Form1->stawka->value(), 100);
+    QVERIFY(Form1->Label3->isVisible() && Form1->Label4->isVisible());
+    QCOMPARE(Application::instance().mainForm(), Form11);
+}
+
+QTEST_MAIN(tst_Startup)
+#include "tst_startup.moc"
