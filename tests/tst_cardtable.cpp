@@ -48,6 +48,8 @@ private slots:
     void stakeArrows();
     void clickRouting();
     void hints();
+    void pictureHolders();
+    void cardButtonLooks();
 
 private:
     TemporaryCurrentDir *m_dir = nullptr;
@@ -328,6 +330,87 @@ void tst_CardTable::hints()
     QCOMPARE(Form1->Button1->toolTip(), QString::fromUtf8("Wpisz nowe"));
     QCOMPARE(Form1->Label4->toolTipDuration(), 2500);
     QCOMPARE(Form1->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+}
+
+void tst_CardTable::pictureHolders()
+{
+    // Faces are stretched over their whole control; the dealer is shown at natural size.
+    for (QLabel *face : {Form1->Image1, Form1->Image2, Form1->Image3}) {
+        QVERIFY(face->hasScaledContents());
+        QCOMPARE(face->pixmap().size(), QSize(76, 104));
+        QCOMPARE(face->size(), QSize(97, 130));
+        // The picture covers the whole control: no pixel of the table shows through.
+        const QImage shown = face->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), QSize(97, 130));
+        bool tableShows = false;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                tableShows |= shown.pixel(x, y) == qRgb(0, 128, 128);
+        QVERIFY(!tableShows);
+    }
+    for (QLabel *dealer : {Form1->Image4, Form1->Image5, Form1->Image6}) {
+        QVERIFY(!dealer->hasScaledContents());
+        QCOMPARE(dealer->pixmap().size(), dealer->size());
+        QCOMPARE(dealer->size(), QSize(90, 120));
+    }
+    QCOMPARE(Form1->SpeedButton1->glyph().size(), QSize(146, 194));
+}
+
+void tst_CardTable::cardButtonLooks()
+{
+    auto *button = Form1->SpeedButton5;
+    button->show();
+    const QImage glyph = button->glyph().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb black = glyph.pixel(0, glyph.height() - 1);
+    QCOMPARE(QColor(black), QColor(Qt::black));
+    const QPoint offset((146 - 97) / 2, (194 - 129) / 2);
+    const QColor face = button->palette().color(QPalette::Button);
+    const QColor shadow = button->palette().color(QPalette::Dark);
+    const QColor highlight = button->palette().color(QPalette::Light);
+
+    // Enabled: the glyph centred and clipped, its black shown in the button-face colour.
+    QImage shown = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), QSize(97, 129));
+    int checked = 0;
+    for (int y = 0; y < 129; y += 3) {
+        for (int x = 0; x < 97; x += 3) {
+            const QRgb source = glyph.pixel(x + offset.x(), y + offset.y());
+            const QColor expected = source == black ? face : QColor(source);
+            QCOMPARE(QColor(shown.pixel(x, y)).rgb(), expected.rgb());
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 1000);
+
+    // Pressed: the same, one pixel right and down.
+    button->setDown(true);
+    shown = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    button->setDown(false);
+    for (int y = 1; y < 129; y += 4) {
+        for (int x = 1; x < 97; x += 4) {
+            const QRgb source = glyph.pixel(x - 1 + offset.x(), y - 1 + offset.y());
+            QCOMPARE(QColor(shown.pixel(x, y)).rgb(),
+                     (source == black ? face : QColor(source)).rgb());
+        }
+    }
+
+    // Disabled: black in the shadow colour over a highlight copy one pixel down-right, the rest
+    // in the button-face colour.
+    button->setEnabled(false);
+    shown = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int y = 1; y < 129; y += 2) {
+        for (int x = 1; x < 97; x += 2) {
+            const bool here = glyph.pixel(x + offset.x(), y + offset.y()) == black;
+            const bool upLeft = glyph.pixel(x - 1 + offset.x(), y - 1 + offset.y()) == black;
+            const QColor expected = here ? shadow : upLeft ? highlight : face;
+            QCOMPARE(QColor(shown.pixel(x, y)).rgb(), expected.rgb());
+        }
+    }
+    // Enabled again, the normal look comes back.
+    button->setEnabled(true);
+    const QRgb source = glyph.pixel(10 + offset.x(), 10 + offset.y());
+    QCOMPARE(QColor(button->grab().toImage().pixel(10, 10)).rgb(),
+             (source == black ? face : QColor(source)).rgb());
 }
 
 QTEST_MAIN(tst_CardTable)
