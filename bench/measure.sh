@@ -94,3 +94,9 @@ run_timing() {
 run_timing ""
 for _ in 1 2; do (while :; do :; done) & load_pids+=($!); done
 run_timing ", both cores loaded"
+kill "${load_pids[@]}" 2>/dev/null || true
+load_pids=()
+
+echo
+echo "soak: 100 full games of 60 deals, then 1000 new games (no sound device)"
+ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_soak" "${SOAK_GAMES:-100}" "${SOAK_NEW_GAMES:-1000}"

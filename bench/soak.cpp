@@ -1,0 +1,132 @@
+// Plays full games and starts new games headless, as fast as the handlers allow, and reports
+// resident memory, open files and live windows along the way. Run by bench/run, never by tests.
+//   bench_soak <games> <new games>
+#include "fame/Unit7.h"
+#include "shell/Program.h"
+#include "shell/Unit3.h"
+#include "shell/Unit5.h"
+#include "shell/Unit6.h"
+#include "shell/Unit8.h"
+#include "table/Unit1.h"
+#include "toolkit/Application.h"
+#include "toolkit/Convert.h"
+#include "toolkit/Handler.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+int openFiles()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                   .size());
+}
+
+void settle(int ms = 0)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    } while (clock.elapsed() < ms);
+}
+
+void report(const char *what)
+{
+    std::printf("%-40s %8ld KiB  %3d files  %3d windows\n", what, residentKiB(), openFiles(),
+                int(QApplication::topLevelWidgets().size()));
+    std::fflush(stdout);
+}
+
+// One deal without waiting for the timers: a shuffle step, its end, then a pick of the first card.
+void deal()
+{
+    toolkit::guard([] {
+        Form1->Timer1Timer();
+        Form1->Timer4Timer();
+    });
+    for (auto *button : Form1->cardButtons()) {
+        if (button->isVisible() && button->isEnabled()) {
+            button->click();
+            break;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // No sound device, so every pick returns at once.
+    qputenv("SDL_AUDIODRIVER", "none");
+    QApplication app(argc, argv);
+    toolkit::Application::setUp();
+    const int games = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int newGames = argc > 2 ? std::atoi(argv[2]) : 1000;
+
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    QFile::copy(QString::fromLocal8Bit(qgetenv("ZAKRYTKA_DATA_DIR")) + "/sys.dll", "sys.dll");
+    createWindows();
+    toolkit::guard([] { Form11->Timer2Timer(); });
+    settle(150);
+    report("table shown");
+
+    int best = 0;
+    for (int game = 0; game < games; ++game) {
+        Form1->Label4Click();
+        Form3->Edit->setText(QStringLiteral("Gracz %1").arg(game));
+        Form3->Button2Click();
+        for (int d = 0; d < 60; ++d) {
+            deal();
+            Form5->hide();
+            Form1->setEnabled(true);
+            if (d < 59)
+                Form1->Button2Click();
+        }
+        settle(130);
+        best = qMax(best, toolkit::strToInt(Form7->Edit5->text()));
+        static_cast<QWidget *>(Form7)->close();
+        settle(30);
+        if (!Form8->isVisible()) {
+            std::printf("game %d: no new-game prompt\n", game);
+            return 1;
+        }
+        Form8->BitBtn1Click();
+        settle(120);
+        if (game == 0 || (game + 1) % 25 == 0)
+            report(qPrintable(QStringLiteral("after %1 full games").arg(game + 1)));
+    }
+    std::printf("best final money %d; hall of fame place 1: %s %s\n", best,
+                qPrintable(Form7->Edit1->text()), qPrintable(Form7->Edit3->text()));
+
+    for (int n = 1; n <= newGames; ++n) {
+        Form1->hide();
+        startNewGame();
+        settle();
+        if (n == 1 || n == 100 || n == 1000 || n == newGames)
+            report(qPrintable(QStringLiteral("after %1 new games").arg(n)));
+    }
+    destroyWindows();
+    return 0;
+}
