@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmapCache>
 
 void createWindows()
 {
@@ -41,6 +42,14 @@ void startNewGame()
         old->hide();
         old->deleteLater();
     }
+    // The style's cached drawings are keyed by each control's palette, so every table would add
+    // its own; dropping them here keeps a long session's memory flat.
+    QPixmapCache::clear();
+    // A finished game's pending hand-overs (the debt dialog, the hall of fame's ranking, the
+    // new-game prompt) belong to that game, never to the fresh table.
+    Form5->Timer1->setEnabled(false);
+    Form7->Timer1->setEnabled(false);
+    Form7->Timer7->setEnabled(false);
 }
 
 void destroyWindows()
