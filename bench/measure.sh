@@ -6,8 +6,10 @@ build=$1
 data=$2
 runs=${RUNS:-5}
 
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+n=90
+while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+display=:$n
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 load_pids=()
 cleanup() {
@@ -23,7 +25,12 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # Waits for a visible window whose name matches; prints the milliseconds since $2.
 wait_window() {
     local name=$1 start=$2
-    until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do :; done
+    until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
+        if [ $(( $(now_ms) - start )) -gt 20000 ]; then
+            echo "no window '$name' after 20 s" >&2
+            exit 1
+        fi
+    done
     echo $(( $(now_ms) - start ))
 }
 

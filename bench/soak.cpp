@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <malloc.h>
 #include <cstdlib>
 
 namespace {
@@ -53,7 +54,9 @@ void settle(int ms = 0)
 
 void report(const char *what)
 {
-    std::printf("%-40s %8ld KiB  %3d files  %3d windows\n", what, residentKiB(), openFiles(),
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("%-40s %8ld KiB resident %8zu KiB in use  %3d files  %3d windows\n", what,
+                residentKiB(), (heap.uordblks + heap.hblkhd) / 1024, openFiles(),
                 int(QApplication::topLevelWidgets().size()));
     std::fflush(stdout);
 }
@@ -124,7 +127,7 @@ int main(int argc, char *argv[])
         Form1->hide();
         startNewGame();
         settle();
-        if (n == 1 || n == 100 || n == 1000 || n == newGames)
+        if (n == 1 || n == 100 || n % 1000 == 0 || n == newGames)
             report(qPrintable(QStringLiteral("after %1 new games").arg(n)));
     }
     destroyWindows();
