@@ -1,0 +1,22 @@
+#include "toolkit/Image.h"
+
+#include <QPainter>
+
+namespace toolkit {
+
+Image::Image(QWidget *parent) : QLabel(parent) {}
+
+void Image::paintEvent(QPaintEvent *)
+{
+    const QPixmap picture = pixmap();
+    if (picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (hasScaledContents())
+        painter.drawPixmap(rect(), picture);
+    else
+        painter.drawPixmap(0, 0, picture);
+}
+
+} // namespace toolkit
