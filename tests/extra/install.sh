@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Installs the game from the build tree into a temporary prefix, checks what was installed, moves
+# the prefix elsewhere and starts the game from there as a player would: from the menu's command
+# (through PATH), with a play folder of its own that keeps the player's hall of fame.
+#   install.sh BUILD_DIR SOURCE_DIR
+build=${1:?usage: install.sh BUILD_DIR SOURCE_DIR}
+source_dir=${2:?usage: install.sh BUILD_DIR SOURCE_DIR}
+. "$(dirname "$0")/common.sh"
+
+note "installing into a temporary prefix"
+cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log" >&2; fail "cmake --install failed"; }
+check_tree "$work/prefix"
+check_same "$source_dir/data" "$work/prefix/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
+
+note "checking the menu entry and the AppStream file"
+desktop=$work/prefix/share/applications/zakrytka.desktop
+metainfo=$work/prefix/share/metainfo/org.example.zakrytka.metainfo.xml
+# Both validators' hints are shown; a warning or an error fails.
+if command -v desktop-file-validate >/dev/null 2>&1; then
+    out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+    if echo "$out" | grep -qE '(error|warning):'; then fail "desktop-file-validate: $out"; fi
+    [ -z "$out" ] || echo "$out"
+else
+    note "desktop-file-validate is not installed (desktop-file-utils): the menu entry is not validated"
+fi
+command -v appstreamcli >/dev/null 2>&1 || fail "appstreamcli is missing: scripts/install-deps installs appstream"
+out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+if echo "$out" | grep -q '^[EW]:'; then fail "appstreamcli validate: $out"; fi
+appstreamcli validate --no-net --pedantic "$metainfo" | grep '^I:' || true
+
+entry() {
+    sed -n "s/^$1=//p" "$desktop"
+}
+for key in Name 'Name\[pl\]' GenericName 'GenericName\[pl\]' Comment 'Comment\[pl\]'; do
+    [ -n "$(entry "$key")" ] || fail "the menu entry has no ${key//\\/}"
+done
+[ "$(entry Name)" = ZAKRYTKA ] || fail "the menu entry is named '$(entry Name)'"
+[ "$(entry Terminal)" = false ] || fail "the menu entry opens a terminal"
+[ "$(entry Categories)" = 'Game;CardGame;' ] || fail "the menu entry's categories are '$(entry Categories)'"
+# The menu's command must be the installed launcher, and its icon one the theme has.
+[ "$(entry Exec)" = zakrytka ] || fail "the menu entry runs '$(entry Exec)', not the launcher"
+[ "$(entry Icon)" = zakrytka ] || fail "the menu entry's icon is '$(entry Icon)'"
+[ -x "$work/prefix/bin/$(entry Exec)" ] || fail "the menu entry's command is not in bin/"
+grep -q '<launchable type="desktop-id">zakrytka.desktop</launchable>' "$metainfo" ||
+    fail "the AppStream file does not launch zakrytka.desktop"
+
+# A moved prefix with a space in its path: the launcher must find the game relative to itself.
+note "moving the install tree and starting the game from the menu's command"
+moved="$work/moved prefix"
+mv "$work/prefix" "$moved"
+mkdir "$work/home"
+play=$work/data/zakrytka
+start_game env HOME="$work/home" XDG_DATA_HOME="$work/data" PATH="$moved/bin:$PATH" zakrytka
+game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
+still_running_after 3
+stop_game
+check_same "$moved/share/zakrytka" "$play" sys.dll C T ZAKRYTKA.HLP
+leftovers=$(find "$play" -name '.*.new.*')
+[ -z "$leftovers" ] || fail "the launcher left temporary files: $leftovers"
+[ ! -e "$work/home/.local" ] || fail "the game wrote into ~/.local although XDG_DATA_HOME was set"
+
+# The player's hall of fame survives a new start; stale sounds and help are replaced.
+note "starting again, through a link, after the player's scores changed"
+printf '990\r\n200\r\nGracz\r\nVudero\r\n\r\n150\r\nRurova\r\n100\r\nDoda\r\n50\r\nDarerazaz\r\n' >"$play/sys.dll"
+cp "$play/sys.dll" "$work/scores"
+for f in C T ZAKRYTKA.HLP; do echo stale >"$play/$f"; done
+mkdir "$work/links"
+ln -s "$moved/bin/zakrytka" "$work/links/zakrytka"
+start_game env HOME="$work/home" XDG_DATA_HOME="$work/data" "$work/links/zakrytka"
+game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
+still_running_after 3
+stop_game
+cmp -s "$work/scores" "$play/sys.dll" || fail "the player's sys.dll was overwritten"
+check_same "$moved/share/zakrytka" "$play" C T ZAKRYTKA.HLP
+
+# Without an absolute XDG_DATA_HOME the play folder is ~/.local/share/zakrytka.
+note "starting with a relative XDG_DATA_HOME"
+start_game env HOME="$work/home" XDG_DATA_HOME=relative "$moved/bin/zakrytka"
+game_runs_in "$work/home/.local/share/zakrytka" "$moved/libexec/zakrytka/zakrytka"
+stop_game
+check_same "$moved/share/zakrytka" "$work/home/.local/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
+[ ! -e "$work/relative" ] || fail "the launcher made a play folder under a relative XDG_DATA_HOME"
+
+# With nowhere to keep the player's files the launcher stops with a message, not the game.
+note "starting with nowhere to keep the play folder"
+expect_refusal() {
+    local rc=0 err
+    err=$(timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$@" 2>&1 >/dev/null) || rc=$?
+    [ "$rc" -eq 1 ] || fail "the launcher ended with status $rc instead of refusing: $err"
+    case $err in zakrytka:*) ;; *) fail "the launcher refused without saying why: '$err'" ;; esac
+}
+expect_refusal env -u HOME -u XDG_DATA_HOME "$moved/bin/zakrytka"
+touch "$work/a-file"
+expect_refusal env HOME="$work/home" XDG_DATA_HOME="$work/a-file" "$moved/bin/zakrytka"
+
+note "the installed game starts and keeps the player's hall of fame"
