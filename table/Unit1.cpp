@@ -31,7 +31,7 @@ const QPoint ResultPlace(180, 175);
 // The black face, Image1, is a win; a red face a loss.
 struct PickRow {
     int arrangement; // 0 = A, 1 = B, 2 = C
-    QLabel *Ui::TForm1::*face;
+    toolkit::Image *Ui::TForm1::*face;
 };
 
 const PickRow pickTable[9] = {

@@ -141,8 +141,9 @@ void checkNextDealStarted()
 {
     for (auto *button : Form1->cardButtons())
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName() + " must be disabled"));
-    for (QLabel *hidden : {Form1->Label1, Form1->Label2, Form1->Image5, Form1->Image6,
-                           Form1->Image1, Form1->Image2, Form1->Image3})
+    for (QLabel *hidden :
+         std::initializer_list<QLabel *>{Form1->Label1, Form1->Label2, Form1->Image5, Form1->Image6,
+                                         Form1->Image1, Form1->Image2, Form1->Image3})
         QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName() + " must be hidden"));
     QVERIFY2(Form1->Image4->isVisible(), "the calm dealer must be back");
     QVERIFY2(!Form1->Button2->isEnabled(), "\"OK\" must be disabled during the shuffle");
