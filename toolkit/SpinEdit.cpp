@@ -18,6 +18,34 @@ SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
     connect(&m_repeat, &QTimer::timeout, this, &SpinEdit::repeat);
 }
 
+QPixmap SpinEdit::transparentGlyph(const QPixmap &glyph)
+{
+    if (glyph.isNull())
+        return glyph;
+    QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = image.pixel(0, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] == transparent)
+                line[x] = 0;
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+void SpinEdit::setUpGlyph(const QPixmap &glyph)
+{
+    m_upGlyph = transparentGlyph(glyph);
+    update();
+}
+
+void SpinEdit::setDownGlyph(const QPixmap &glyph)
+{
+    m_downGlyph = transparentGlyph(glyph);
+    update();
+}
+
 void SpinEdit::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
@@ -154,6 +182,21 @@ void SpinEdit::paintEvent(QPaintEvent *)
     }
     QStylePainter painter(this);
     painter.drawComplexControl(QStyle::CC_SpinBox, option);
+
+    // The arrows' own pictures replace the style's arrows.
+    const bool sunken = m_pressed != QStyle::SC_None && m_over;
+    for (const auto &[control, glyph] : {std::pair{QStyle::SC_SpinBoxUp, &m_upGlyph},
+                                         std::pair{QStyle::SC_SpinBoxDown, &m_downGlyph}}) {
+        if (glyph->isNull())
+            continue;
+        const QRect button = style()->subControlRect(QStyle::CC_SpinBox, &option, control, this);
+        painter.fillRect(button.adjusted(2, 2, -2, -2), palette().color(QPalette::Button));
+        QPoint at =
+            button.center() - QPoint(glyph->width() / 2, glyph->height() / 2) + QPoint(1, 1);
+        if (sunken && m_pressed == control)
+            at += QPoint(1, 1);
+        painter.drawPixmap(at, *glyph);
+    }
 }
 
 } // namespace toolkit

@@ -12,9 +12,17 @@ namespace toolkit {
 // mouse is released over it; holding it repeats the step after 400 ms and then every 100 ms.
 class SpinEdit : public QSpinBox {
     Q_OBJECT
+    // The arrows' pictures; the colour of a picture's bottom-left pixel is transparent.
+    Q_PROPERTY(QPixmap upGlyph READ upGlyph WRITE setUpGlyph)
+    Q_PROPERTY(QPixmap downGlyph READ downGlyph WRITE setDownGlyph)
 
 public:
     explicit SpinEdit(QWidget *parent = nullptr);
+
+    QPixmap upGlyph() const { return m_upGlyph; }
+    void setUpGlyph(const QPixmap &glyph);
+    QPixmap downGlyph() const { return m_downGlyph; }
+    void setDownGlyph(const QPixmap &glyph);
 
     static constexpr int FirstRepeatMs = 400;
     static constexpr int RepeatMs = 100;
@@ -32,6 +40,10 @@ private:
     void step();
     void repeat();
 
+    static QPixmap transparentGlyph(const QPixmap &glyph);
+
+    QPixmap m_upGlyph;
+    QPixmap m_downGlyph;
     QStyle::SubControl m_pressed = QStyle::SC_None;
     bool m_over = false;
     QTimer m_repeat;
