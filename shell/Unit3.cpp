@@ -14,7 +14,8 @@ TForm3::TForm3(QWidget *parent) : toolkit::Form(parent)
     applyDesign();
     setDefaultButton(Button2);
     setCancelButton(Button2);
-    Button2->setFocus();
+    // "Zatwierdź" comes first in the tab order but starts disabled, so the box has the focus.
+    Edit->setFocus();
     toolkit::handle(Edit, &QLineEdit::textChanged, this, &TForm3::EditChange);
     toolkit::handle(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
 }

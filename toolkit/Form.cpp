@@ -170,6 +170,9 @@ void Form::showEvent(QShowEvent *event)
         placeAtScreenCentre();
     }
     QMainWindow::showEvent(event);
+    // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
+    // without a title bar to click.
+    activateWindow();
 }
 
 void Form::placeAtScreenCentre()
