@@ -23,11 +23,16 @@ constexpr qsizetype ChunkSize = 64 * 1024;
 
 TextFileReader::TextFileReader(const QString &fileName)
 {
-    // Without blocking, so a FIFO or a device cannot hang the game before it is refused.
-    m_fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(fileName);
+    // Anything but a regular file is refused before it is opened: a socket cannot be opened at
+    // all, and opening a device may have effects of its own.
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw EInOutError::fromCode(5);
+    // Without blocking, so a FIFO put in its place meanwhile cannot hang the game either.
+    m_fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         throw EInOutError::fromErrno(errno);
-    struct stat st {};
     if (::fstat(m_fd, &st) != 0) {
         const int err = errno;
         ::close(m_fd);
