@@ -1,0 +1,311 @@
+// Any bytes as the score file "sys.dll": reading its eleven lines never fails or crashes and
+// follows the line rules, saving them gives back each line's bytes with CR LF, and loading the
+// saved file gives the same texts. The same input, taken as eleven arbitrary texts, is also saved
+// and loaded back.
+
+#include "Check.h"
+
+#include "toolkit/Exception.h"
+#include "toolkit/TextFileReader.h"
+#include "toolkit/TextFileWriter.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using fuzzcheck::check;
+using fuzzcheck::fail;
+using fuzzcheck::shown;
+
+namespace {
+
+constexpr int Lines = 11;
+
+// The game's reading rules, written out again on raw bytes: a CR or CR LF ends a line, a LF on its
+// own is text, Ctrl-Z ends the data, and lines past the end are empty.
+QList<QByteArray> referenceLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype pos = 0;
+    for (int n = 0; n < Lines; ++n) {
+        QByteArray line;
+        while (pos < bytes.size() && bytes[pos] != '\x1a') {
+            const char c = bytes[pos++];
+            if (c == '\r') {
+                if (pos < bytes.size() && bytes[pos] == '\n')
+                    ++pos;
+                break;
+            }
+            line += c;
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+// Windows-1250 as glibc's converter has it, byte by byte; a byte glibc leaves undefined stands
+// for the control character of the same number.
+struct ReferenceCodePage {
+    std::array<char16_t, 256> toUnicode{};
+    QHash<char16_t, char> fromUnicode;
+
+    ReferenceCodePage()
+    {
+        for (int b = 0; b < 256; ++b) {
+            iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
+            if (cd == iconv_t(-1))
+                fail("glibc has no WINDOWS-1250 converter");
+            char in = char(b);
+            unsigned char out[4] = {};
+            char *inp = &in;
+            char *outp = reinterpret_cast<char *>(out);
+            size_t inLeft = 1;
+            size_t outLeft = sizeof out;
+            const bool ok = iconv(cd, &inp, &inLeft, &outp, &outLeft) != size_t(-1) &&
+                            outLeft == sizeof out - 2;
+            iconv_close(cd);
+            const char16_t u = ok ? char16_t(out[0] | out[1] << 8) : char16_t(b);
+            toUnicode[b] = u;
+            check(!fromUnicode.contains(u), "the code page gives two bytes the same character",
+                  [&] { return QString::number(b); });
+            fromUnicode.insert(u, char(b));
+        }
+    }
+
+    QString decode(const QByteArray &bytes) const
+    {
+        QString text;
+        for (const char c : bytes)
+            text += QChar(toUnicode[static_cast<unsigned char>(c)]);
+        return text;
+    }
+
+    // Characters the code page cannot hold are left out.
+    QByteArray encode(const QString &text) const
+    {
+        QByteArray bytes;
+        for (const QChar c : text) {
+            const auto it = fromUnicode.constFind(c.unicode());
+            if (it != fromUnicode.constEnd())
+                bytes += it.value();
+        }
+        return bytes;
+    }
+};
+
+const ReferenceCodePage &codePage()
+{
+    static const ReferenceCodePage table;
+    return table;
+}
+
+// A folder of this process's own, on a memory file system where there is one, so that syncing
+// the saved file costs little. It is removed when the run ends normally.
+QString makeFolder()
+{
+    QByteArray base = qgetenv("TMPDIR");
+    if (base.isEmpty())
+        base = ::access("/dev/shm", W_OK) == 0 ? QByteArray("/dev/shm") : QByteArray("/tmp");
+    QByteArray pattern = base + "/zakrytka-fuzz.XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        fail("cannot make a temporary folder", QString::fromLocal8Bit(pattern));
+    static QByteArray removeAtExit;
+    removeAtExit = pattern;
+    std::atexit([] {
+        ::unlink((removeAtExit + "/sys.dll").constData());
+        ::rmdir(removeAtExit.constData());
+    });
+    return QString::fromLocal8Bit(pattern);
+}
+
+const QString &folder()
+{
+    static const QString dir = makeFolder();
+    return dir;
+}
+
+QString scoreFile()
+{
+    return folder() + QStringLiteral("/sys.dll");
+}
+
+void putBytes(const QByteArray &bytes)
+{
+    const QByteArray name = QFile::encodeName(scoreFile());
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    check(fd >= 0, "cannot write the input file");
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        check(n > 0, "cannot write the input file");
+        done += n;
+    }
+    ::close(fd);
+}
+
+QByteArray getBytes()
+{
+    const QByteArray name = QFile::encodeName(scoreFile());
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    check(fd >= 0, "the saved file cannot be opened");
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        check(n >= 0, "the saved file cannot be read");
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// Only the score file itself is in the folder: no temporary file is left behind.
+void checkFolderHoldsOnlyTheFile()
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder()).constData());
+    check(dir != nullptr, "the temporary folder is gone");
+    QStringList names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QString::fromLocal8Bit(entry->d_name);
+        if (name != u"." && name != u"..")
+            names << name;
+    }
+    ::closedir(dir);
+    check(names == QStringList{QStringLiteral("sys.dll")}, "files left beside the score file",
+          [&] { return names.join(u' '); });
+}
+
+QStringList load()
+{
+    QStringList texts;
+    try {
+        toolkit::TextFileReader reader(scoreFile());
+        for (int n = 0; n < Lines; ++n)
+            texts << reader.readLine();
+        reader.close();
+    } catch (const toolkit::Exception &e) {
+        fail("reading a regular file raised an error", e.message());
+    }
+    return texts;
+}
+
+void save(const QStringList &texts)
+{
+    try {
+        toolkit::TextFileWriter writer(scoreFile());
+        for (const QString &text : texts)
+            writer.writeLine(text);
+        writer.close();
+    } catch (const toolkit::Exception &e) {
+        fail("saving to a regular file raised an error", e.message());
+    }
+}
+
+QByteArray fileOf(const QList<QByteArray> &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+// The input as the file on disk; with saveBack, the loaded texts are also saved and loaded again.
+void loadDamagedFile(const QByteArray &input, bool saveBack)
+{
+    putBytes(input);
+    const QStringList texts = load();
+    const QList<QByteArray> lines = referenceLines(input);
+    for (int n = 0; n < Lines; ++n) {
+        check(texts[n] == codePage().decode(lines[n]), "a line reads other than its bytes", [&] {
+            return QStringLiteral("line %1: read \"%2\", bytes \"%3\"")
+                .arg(n + 1)
+                .arg(shown(texts[n]), shown(lines[n]));
+        });
+    }
+
+    if (!saveBack)
+        return;
+    save(texts);
+    const QByteArray saved = getBytes();
+    check(saved == fileOf(lines), "saving the loaded texts changes the lines' bytes", [&] {
+        return QStringLiteral("saved \"%1\", expected \"%2\"")
+            .arg(shown(saved), shown(fileOf(lines)));
+    });
+    checkFolderHoldsOnlyTheFile();
+
+    const bool anyCr = std::any_of(texts.cbegin(), texts.cend(),
+                                   [](const QString &t) { return t.contains(u'\r'); });
+    if (!anyCr)
+        check(load() == texts, "loading the saved file gives other texts");
+}
+
+// The input as eleven texts of any characters, saved and loaded back.
+void saveAnyTexts(const QByteArray &input)
+{
+    QString all(input.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < all.size(); ++i)
+        all[i] = QChar(char16_t(static_cast<unsigned char>(input[2 * i]) |
+                                static_cast<unsigned char>(input[2 * i + 1]) << 8));
+    QStringList texts;
+    QList<QByteArray> encoded;
+    for (int n = 0; n < Lines; ++n) {
+        texts << all.mid(all.size() * n / Lines,
+                         all.size() * (n + 1) / Lines - all.size() * n / Lines);
+        encoded << codePage().encode(texts.last());
+    }
+
+    save(texts);
+    const QByteArray saved = getBytes();
+    check(saved == fileOf(encoded), "a text is saved as other bytes than its code page's", [&] {
+        return QStringLiteral("saved \"%1\", expected \"%2\"")
+            .arg(shown(saved), shown(fileOf(encoded)));
+    });
+    checkFolderHoldsOnlyTheFile();
+
+    const QStringList loaded = load();
+    const QList<QByteArray> lines = referenceLines(saved);
+    for (int n = 0; n < Lines; ++n)
+        check(loaded[n] == codePage().decode(lines[n]), "a saved file loads other than its bytes",
+              [&] { return QString::number(n + 1); });
+    const bool splits = std::any_of(encoded.cbegin(), encoded.cend(), [](const QByteArray &b) {
+        return b.contains('\r') || b.contains('\x1a');
+    });
+    if (!splits) {
+        for (int n = 0; n < Lines; ++n)
+            check(loaded[n] == codePage().decode(encoded[n]),
+                  "a saved text loads back other than it was",
+                  [&] { return QString::number(n + 1); });
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    // The reader takes 64 KiB at a time. An input that starts with the byte 31 is put just
+    // before that boundary, so its line ends and Ctrl-Z bytes fall across it; it is slow, so only
+    // those inputs take that path, and they are only read.
+    if (input.startsWith('\x1f'))
+        loadDamagedFile(QByteArray(65536 - 16, 'x') + input.mid(1), false);
+    else
+        loadDamagedFile(input, true);
+    saveAnyTexts(input);
+    return 0;
+}
