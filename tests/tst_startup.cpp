@@ -66,7 +66,7 @@ void tst_Startup::splashThenTable()
     QVERIFY(!Form1->isVisible());
     QVERIFY(Form7->Edit3->text() == QStringLiteral("Ruzize"));
 
-    QTest::qWait(1500);
+    QTest::qWait(1000);
     QVERIFY2(!Form1->isVisible(), "the table shows before the hall of fame is loaded");
     QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible(), 3000);
     // The splash window goes at the same show-timer tick.
