@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QLinearGradient>
@@ -47,9 +48,13 @@ struct Xorshift {
     double unit() { return double(next() >> 8) / double(1u << 24); }
 };
 
+// A drawn picture, saved as <name>.png; or, when `svg` is set, a scalable one saved as <name>.svg.
 struct Picture {
     QString name;
     QImage image;
+    QByteArray svg = {};
+
+    QString fileName() const { return name + (svg.isEmpty() ? ".png" : ".svg"); }
 };
 
 // Colours used by several pictures.
@@ -1072,6 +1077,178 @@ QImage drawAppIconLarge(int size)
     return image;
 }
 
+// Menu icon -----------------------------------------------------------------------------------
+
+// The icon of the desktop's menu and software centre (the game's windows keep the application
+// icon above): the same three cards, the middle one lower, on a rounded teal tile with clear
+// corners. It is drawn as shapes on a 32-unit grid, so one drawing gives every PNG size and the
+// scalable SVG.
+struct Shape {
+    QPainterPath path;
+    QColor fill;       // no fill when invalid
+    QColor fillBottom; // when valid, the fill runs from `fill` at the top to this at the bottom
+    QColor stroke;     // no outline when invalid
+    double strokeWidth = 0; // in grid units
+};
+
+// The small sizes fill the tile with larger cards and leave out their shadows, which would only
+// blur them.
+QList<Shape> menuIconShapes(bool small)
+{
+    QList<Shape> shapes;
+    const double margin = small ? 0.5 : 2.0;
+    const QRectF tile(margin, margin, 32 - 2 * margin, 32 - 2 * margin);
+    QPainterPath tilePath;
+    tilePath.addRoundedRect(tile.adjusted(0.5, 0.5, -0.5, -0.5), small ? 4 : 5, small ? 4 : 5);
+    shapes.append({tilePath, QColor(0, 150, 150), QColor(0, 112, 112), QColor(0, 80, 80), 1.0});
+
+    struct Card {
+        QPainterPath pip;
+        QRectF pipBox; // within a card of 8 x 12.5 units
+        QColor colour;
+    };
+    const QColor red(214, 0, 0);
+    const Card cards[3] = {
+        {spadeShape(), QRectF(1.5, 3, 5, 6.5), Qt::black},
+        {diamondShape(), QRectF(1.6, 3, 4.8, 6.5), red},
+        {heartShape(), QRectF(1.5, 3.6, 5, 5.2), red},
+    };
+    // Left, top and size of each card; the middle one stands lower.
+    const double width = small ? 9.5 : 8;
+    const double height = small ? 15 : 12.5;
+    const double step = small ? 10 : 7.5;
+    const double left = (32 - 2 * step - width) / 2;
+    const double top = small ? 6 : 8;
+    const double drop = small ? 5 : 3.5;
+    for (int i = 0; i < 3; ++i) {
+        const QRectF rect(left + i * step, top + (i == 1 ? drop : 0), width, height);
+        if (!small) {
+            QPainterPath shadow;
+            shadow.addRoundedRect(rect.translated(0.6, 0.8), 1.2, 1.2);
+            shapes.append({shadow, QColor(0, 40, 40, 110), {}, {}, 0});
+        }
+        QPainterPath face;
+        face.addRoundedRect(rect.adjusted(0.25, 0.25, -0.25, -0.25), 1.2, 1.2);
+        shapes.append(
+            {face, QColor(255, 255, 255), QColor(226, 226, 226), QColor(40, 40, 40), 0.5});
+        const double sx = width / 8;
+        const double sy = height / 12.5;
+        const QRectF pip(rect.left() + cards[i].pipBox.left() * sx,
+                         rect.top() + cards[i].pipBox.top() * sy, cards[i].pipBox.width() * sx,
+                         cards[i].pipBox.height() * sy);
+        shapes.append({placed(cards[i].pip, pip), cards[i].colour, {}, {}, 0});
+    }
+    return shapes;
+}
+
+QImage drawMenuIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    for (const Shape &shape : menuIconShapes(size <= 24)) {
+        if (shape.fill.isValid()) {
+            if (shape.fillBottom.isValid()) {
+                const QRectF box = shape.path.boundingRect();
+                QLinearGradient gradient(box.topLeft(), box.bottomLeft());
+                gradient.setColorAt(0, shape.fill);
+                gradient.setColorAt(1, shape.fillBottom);
+                p.fillPath(shape.path, gradient);
+            } else {
+                p.fillPath(shape.path, shape.fill);
+            }
+        }
+        if (shape.stroke.isValid())
+            p.strokePath(shape.path, QPen(shape.stroke, shape.strokeWidth));
+    }
+    p.end();
+    return image;
+}
+
+QString svgNumber(double v)
+{
+    QString text = QString::number(v, 'f', 3);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text == "-0" ? "0" : text;
+}
+
+QString svgPathData(const QPainterPath &path)
+{
+    QStringList parts;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const QString point = svgNumber(e.x) + ' ' + svgNumber(e.y);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            if (i > 0)
+                parts.append("Z");
+            parts.append("M" + point);
+            break;
+        case QPainterPath::LineToElement:
+            parts.append("L" + point);
+            break;
+        case QPainterPath::CurveToElement:
+            parts.append("C" + point);
+            break;
+        case QPainterPath::CurveToDataElement:
+            parts.append(point);
+            break;
+        }
+    }
+    parts.append("Z");
+    return parts.join(' ');
+}
+
+QString svgColour(const QColor &colour)
+{
+    return colour.name(QColor::HexRgb);
+}
+
+QByteArray drawMenuIconSvg()
+{
+    QString defs;
+    QString body;
+    int gradients = 0;
+    for (const Shape &shape : menuIconShapes(false)) {
+        QString attributes = QString(" d=\"%1\"").arg(svgPathData(shape.path));
+        if (shape.fill.isValid() && shape.fillBottom.isValid()) {
+            const QRectF box = shape.path.boundingRect();
+            const QString id = QString("fill%1").arg(++gradients);
+            defs +=
+                QString("    <linearGradient id=\"%1\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" "
+                        "y1=\"%2\" x2=\"0\" y2=\"%3\">\n"
+                        "      <stop offset=\"0\" stop-color=\"%4\"/>\n"
+                        "      <stop offset=\"1\" stop-color=\"%5\"/>\n"
+                        "    </linearGradient>\n")
+                    .arg(id, svgNumber(box.top()), svgNumber(box.bottom()), svgColour(shape.fill),
+                         svgColour(shape.fillBottom));
+            attributes += QString(" fill=\"url(#%1)\"").arg(id);
+        } else if (shape.fill.isValid()) {
+            attributes += QString(" fill=\"%1\"").arg(svgColour(shape.fill));
+            if (shape.fill.alpha() != 255)
+                attributes += QString(" fill-opacity=\"%1\"").arg(svgNumber(shape.fill.alphaF()));
+        } else {
+            attributes += " fill=\"none\"";
+        }
+        if (shape.stroke.isValid())
+            attributes += QString(" stroke=\"%1\" stroke-width=\"%2\"")
+                              .arg(svgColour(shape.stroke), svgNumber(shape.strokeWidth));
+        body += QString("  <path%1/>\n").arg(attributes);
+    }
+    const QString svg = QString("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                "<!-- Drawn by tools/draw-assets; redraw instead of editing. -->\n"
+                                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" "
+                                "height=\"32\" viewBox=\"0 0 32 32\">\n"
+                                "  <defs>\n%1  </defs>\n%2</svg>\n")
+                            .arg(defs, body);
+    return svg.toUtf8();
+}
+
 // Toolkit stock pictures ----------------------------------------------------------------------
 
 QImage drawSpinArrow(bool up)
@@ -1169,6 +1346,9 @@ QList<Picture> drawAll()
     all.append({"app_icon_16", drawAppIcon16()});
     for (int size : {48, 64, 128, 256})
         all.append({QString("app_icon_%1").arg(size), drawAppIconLarge(size)});
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        all.append({QString("menu_icon_%1").arg(size), drawMenuIcon(size)});
+    all.append({"menu_icon", {}, drawMenuIconSvg()});
     all.append({"spin_up", drawSpinArrow(true)});
     all.append({"spin_down", drawSpinArrow(false)});
     all.append({"bball", drawTick()});
@@ -1183,8 +1363,16 @@ int writeAll(const QString &outDir)
         return 1;
     }
     for (const Picture &picture : drawAll()) {
-        const QString path = QDir(outDir).filePath(picture.name + ".png");
-        if (!picture.image.save(path, "PNG")) {
+        const QString path = QDir(outDir).filePath(picture.fileName());
+        bool written = false;
+        if (picture.svg.isEmpty()) {
+            written = picture.image.save(path, "PNG");
+        } else {
+            QFile file(path);
+            written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                      file.write(picture.svg) == picture.svg.size() && file.flush();
+        }
+        if (!written) {
             std::fprintf(stderr, "draw-assets: cannot write %s\n", qPrintable(path));
             return 1;
         }
@@ -1196,10 +1384,17 @@ int checkAll(const QString &dir)
 {
     int stale = 0;
     for (const Picture &picture : drawAll()) {
-        const QString path = QDir(dir).filePath(picture.name + ".png");
-        const QImage stored(path);
-        const QImage drawn = picture.image.convertToFormat(QImage::Format_ARGB32);
-        if (stored.isNull() || stored.convertToFormat(QImage::Format_ARGB32) != drawn) {
+        const QString path = QDir(dir).filePath(picture.fileName());
+        bool same = false;
+        if (picture.svg.isEmpty()) {
+            const QImage stored(path);
+            same = !stored.isNull() && stored.convertToFormat(QImage::Format_ARGB32) ==
+                                           picture.image.convertToFormat(QImage::Format_ARGB32);
+        } else {
+            QFile file(path);
+            same = file.open(QIODevice::ReadOnly) && file.readAll() == picture.svg;
+        }
+        if (!same) {
             std::fprintf(stderr, "draw-assets: %s is missing or differs from the drawing\n",
                          qPrintable(path));
             ++stale;
