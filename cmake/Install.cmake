@@ -1,16 +1,21 @@
 # The installed game and its Debian package.
 #
-#   bin/zakrytka                            the launcher: fills the player's play folder, starts the game
-#   libexec/zakrytka/zakrytka               the game, under its own name, which is its window title
+#   bin/zakrytka                            the launcher: fills the player's play folder, starts the
+#                                           game (games/zakrytka in the package: CMAKE_INSTALL_BINDIR)
+#   libexec/zakrytka/                       the game, under its own name, which is its window title,
+#                                           and the programs it starts
 #   share/zakrytka/                         sys.dll (the starting hall of fame), C, T, ZAKRYTKA.HLP
-#   share/applications/zakrytka.desktop     the menu entry
-#   share/icons/hicolor/<n>x<n>/apps/       the icon at each size it is drawn at
-#   share/metainfo/                         the AppStream description for software centres
+#   share/applications/, share/metainfo/    the menu entry and the AppStream description, both named
+#                                           after the component id org.example.zakrytka
+#   share/icons/hicolor/                    the menu icon at each size it is drawn at, and scalable
+#   share/man/man6/zakrytka.6.gz            the manual page
+#   share/doc/zakrytka/                     copyright and changelog
 #
 # The launcher finds the game and its files relative to itself, so the install tree can be moved.
 
 include(GNUInstallDirs)
 
+set(ZAKRYTKA_APP_ID org.example.zakrytka)
 set(ZAKRYTKA_INSTALL_LIBEXECDIR ${CMAKE_INSTALL_LIBEXECDIR}/zakrytka)
 set(ZAKRYTKA_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/zakrytka)
 
@@ -24,41 +29,73 @@ file(RELATIVE_PATH ZAKRYTKA_BIN_TO_LIBEXEC /prefix/${CMAKE_INSTALL_BINDIR}
      /prefix/${ZAKRYTKA_INSTALL_LIBEXECDIR})
 file(RELATIVE_PATH ZAKRYTKA_BIN_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR}
      /prefix/${ZAKRYTKA_INSTALL_DATADIR})
-configure_file(${PROJECT_SOURCE_DIR}/packaging/zakrytka.sh.in
-               ${CMAKE_CURRENT_BINARY_DIR}/packaging/zakrytka @ONLY)
+set(packaging ${CMAKE_CURRENT_BINARY_DIR}/packaging)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/zakrytka.sh.in ${packaging}/zakrytka @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${ZAKRYTKA_APP_ID}.metainfo.xml.in
+               ${packaging}/${ZAKRYTKA_APP_ID}.metainfo.xml @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/zakrytka.6.in ${packaging}/zakrytka.6 @ONLY)
 
-install(TARGETS zakrytka RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
-install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/packaging/zakrytka
-        DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The changelog's newest entry names the version being built: a release adds its entry there.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog changelog_top LIMIT_COUNT 1)
+if(NOT changelog_top MATCHES "^zakrytka \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "packaging/changelog starts with '${changelog_top}', "
+                        "not with an entry for version ${PROJECT_VERSION}")
+endif()
+
+# The manual page and the changelog are installed compressed, without a time stamp in the
+# compressed file, as Debian wants them.
+foreach(doc zakrytka.6 changelog)
+    if(doc STREQUAL "changelog")
+        set(doc_source ${PROJECT_SOURCE_DIR}/packaging/changelog)
+    else()
+        set(doc_source ${packaging}/${doc})
+    endif()
+    add_custom_command(OUTPUT ${packaging}/${doc}.gz
+        COMMAND gzip -9nc ${doc_source} > ${packaging}/${doc}.gz
+        DEPENDS ${doc_source}
+        VERBATIM)
+    list(APPEND compressed_docs ${packaging}/${doc}.gz)
+endforeach()
+add_custom_target(installed_docs ALL DEPENDS ${compressed_docs})
+add_dependencies(game installed_docs)
+
+foreach(program zakrytka zakrytka-help)
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
+    endif()
+endforeach()
+install(PROGRAMS ${packaging}/zakrytka DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
             ${PROJECT_SOURCE_DIR}/data/sys.dll
             ${PROJECT_SOURCE_DIR}/data/C
             ${PROJECT_SOURCE_DIR}/data/T
             ${PROJECT_SOURCE_DIR}/data/ZAKRYTKA.HLP
         DESTINATION ${ZAKRYTKA_INSTALL_DATADIR})
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/zakrytka.desktop
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${ZAKRYTKA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.example.zakrytka.metainfo.xml
+install(FILES ${packaging}/${ZAKRYTKA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${packaging}/zakrytka.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${packaging}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# The 32-pixel icon is the one the game's windows use; the others are drawn beside it.
-foreach(size 16 32 48 64 128 256)
-    if(size EQUAL 32)
-        set(icon ${PROJECT_SOURCE_DIR}/assets/app_icon.png)
-    else()
-        set(icon ${PROJECT_SOURCE_DIR}/assets/app_icon_${size}.png)
-    endif()
-    install(FILES ${icon}
+# The menu icon, drawn by tools/draw-assets beside the game's own pictures. The game's windows
+# keep the application icon compiled into the game.
+foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/menu_icon_${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-            RENAME zakrytka.png)
+            RENAME ${ZAKRYTKA_APP_ID}.png)
 endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/assets/menu_icon.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${ZAKRYTKA_APP_ID}.svg)
 
 # The Debian package: `cpack -G DEB` in the build folder. Its run-time dependencies are found by
 # dpkg-shlibdeps (from dpkg-dev) from the libraries the game links; the font is named by hand, as
 # no library scan can find it.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zakrytka)
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "ZAKRYTKA team")
 set(CPACK_PACKAGE_CONTACT "ZAKRYTKA team <zakrytka@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "card game: follow the black card among three")

@@ -3,11 +3,14 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication qapp(argc, argv);
+    // The menu entry's name: desktops match the game's windows to its entry and icon by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.zakrytka"));
     toolkit::Application::setUp();
     toolkit::Application &app = toolkit::Application::instance();
     app.installTerminationSignals();

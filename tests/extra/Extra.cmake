@@ -1,10 +1,14 @@
-# The installed game and its Debian package, checked as a player's machine would see them. Both
-# scripts install from the build tree, so they never run at the same time.
+# The installed game and its Debian package, checked as a player's machine would see them. They
+# are told the version the package must carry and the programs installed beside the game.
+set(installed_programs "zakrytka$<$<TARGET_EXISTS:zakrytka-help>: zakrytka-help>")
 foreach(check install package)
     add_test(NAME ${check}
-             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/${check}.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/${check}.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+                     ${PROJECT_VERSION})
     set_tests_properties(${check} PROPERTIES
-        TIMEOUT 120
-        RESOURCE_LOCK zakrytka_install_tree
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;QT_LOGGING_RULES=qt.qpa.*=false")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;QT_LOGGING_RULES=qt.qpa.*=false;ZAKRYTKA_PROGRAMS=${installed_programs}")
 endforeach()
+# The package test makes a release build of the game of its own, which takes minutes on a fresh
+# machine.
+set_tests_properties(install PROPERTIES TIMEOUT 120)
+set_tests_properties(package PROPERTIES TIMEOUT 600)

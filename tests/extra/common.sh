@@ -25,40 +25,64 @@ cleanup() {
 trap cleanup EXIT
 cd "$work"
 
-# The files an install puts under its prefix, one a line, sorted.
+# The programs installed beside the game in libexec/zakrytka, from the build (ZAKRYTKA_PROGRAMS).
+programs=${ZAKRYTKA_PROGRAMS:-zakrytka}
+app_id=org.example.zakrytka
+icon_sizes='16 22 24 32 48 64 128 256'
+
+# expected_files BINDIR: the files an install puts under its prefix, one a line, sorted; the
+# launcher lies in BINDIR (bin, or games in the Debian package).
 expected_files() {
     {
-        echo bin/zakrytka
-        echo libexec/zakrytka/zakrytka
+        echo "$1/zakrytka"
+        for p in $programs; do echo "libexec/zakrytka/$p"; done
         for f in C T ZAKRYTKA.HLP sys.dll; do echo "share/zakrytka/$f"; done
-        echo share/applications/zakrytka.desktop
-        echo share/metainfo/org.example.zakrytka.metainfo.xml
-        for n in 16 32 48 64 128 256; do echo "share/icons/hicolor/${n}x${n}/apps/zakrytka.png"; done
+        echo "share/applications/$app_id.desktop"
+        echo "share/metainfo/$app_id.metainfo.xml"
+        for n in $icon_sizes; do echo "share/icons/hicolor/${n}x${n}/apps/$app_id.png"; done
+        echo "share/icons/hicolor/scalable/apps/$app_id.svg"
+        echo share/man/man6/zakrytka.6.gz
+        echo share/doc/zakrytka/copyright
+        echo share/doc/zakrytka/changelog.gz
     } | LC_ALL=C sort
 }
 
-# check_tree PREFIX: exactly the expected files are there, nothing missing and nothing more.
+# check_tree PREFIX BINDIR: exactly the expected files are there, nothing missing and nothing
+# more; the programs are stripped of their debugging information.
 check_tree() {
-    local prefix=$1 found
+    local prefix=$1 bindir=$2 found
     found=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
-    if [ "$found" != "$(expected_files)" ]; then
-        diff <(expected_files) <(echo "$found") >&2 || true
+    if [ "$found" != "$(expected_files "$bindir")" ]; then
+        diff <(expected_files "$bindir") <(echo "$found") >&2 || true
         fail "the files under $prefix are not the installed game's (< expected, > found)"
     fi
-    [ -x "$prefix/bin/zakrytka" ] || fail "the launcher bin/zakrytka is not executable"
-    [ -x "$prefix/libexec/zakrytka/zakrytka" ] || fail "the game libexec/zakrytka/zakrytka is not executable"
-    head -n 1 "$prefix/bin/zakrytka" | grep -qx '#!/bin/sh' || fail "the launcher is not a /bin/sh script"
-    sh -n "$prefix/bin/zakrytka" || fail "the launcher is not a valid sh script"
-    file -b "$prefix/libexec/zakrytka/zakrytka" | grep -q '^ELF .* executable' ||
-        fail "libexec/zakrytka/zakrytka is not an executable program: $(file -b "$prefix/libexec/zakrytka/zakrytka")"
-    local n kind
-    for n in 16 32 48 64 128 256; do
-        kind=$(file -b "$prefix/share/icons/hicolor/${n}x${n}/apps/zakrytka.png")
+    local launcher=$prefix/$bindir/zakrytka
+    [ -x "$launcher" ] || fail "the launcher $bindir/zakrytka is not executable"
+    head -n 1 "$launcher" | grep -qx '#!/bin/sh' || fail "the launcher is not a /bin/sh script"
+    sh -n "$launcher" || fail "the launcher is not a valid sh script"
+    local p kind
+    for p in $programs; do
+        [ -x "$prefix/libexec/zakrytka/$p" ] || fail "libexec/zakrytka/$p is not executable"
+        kind=$(file -b "$prefix/libexec/zakrytka/$p")
         case $kind in
-            "PNG image data, $n x $n,"*) ;;
-            *) fail "the ${n}x${n} icon is not a $n x $n PNG: $kind" ;;
+            ELF*executable*', stripped') ;;
+            *) fail "libexec/zakrytka/$p is not a stripped program: $kind" ;;
         esac
     done
+    # The menu icons have clear corners, so they need their alpha channel.
+    local n
+    for n in $icon_sizes; do
+        kind=$(file -b "$prefix/share/icons/hicolor/${n}x${n}/apps/$app_id.png")
+        case $kind in
+            "PNG image data, $n x $n, 8-bit/color RGBA,"*) ;;
+            *) fail "the ${n}x${n} icon is not a $n x $n PNG with transparency: $kind" ;;
+        esac
+    done
+    kind=$(file -b "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg")
+    case $kind in
+        SVG*) ;;
+        *) fail "the scalable icon is not an SVG picture: $kind" ;;
+    esac
 }
 
 # check_same DIR1 DIR2 NAME...: each named file has the same bytes in both folders.

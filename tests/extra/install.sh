@@ -2,32 +2,31 @@
 # Installs the game from the build tree into a temporary prefix, checks what was installed, moves
 # the prefix elsewhere and starts the game from there as a player would: from the menu's command
 # (through PATH), with a play folder of its own that keeps the player's hall of fame.
-#   install.sh BUILD_DIR SOURCE_DIR
-build=${1:?usage: install.sh BUILD_DIR SOURCE_DIR}
-source_dir=${2:?usage: install.sh BUILD_DIR SOURCE_DIR}
+#   install.sh BUILD_DIR SOURCE_DIR VERSION
+build=${1:?usage: install.sh BUILD_DIR SOURCE_DIR VERSION}
+source_dir=${2:?usage: install.sh BUILD_DIR SOURCE_DIR VERSION}
+version=${3:?usage: install.sh BUILD_DIR SOURCE_DIR VERSION}
 . "$(dirname "$0")/common.sh"
 
 note "installing into a temporary prefix"
-cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1 ||
-    { cat "$work/install.log" >&2; fail "cmake --install failed"; }
-check_tree "$work/prefix"
+cmake --install "$build" --prefix "$work/prefix" --strip >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log" >&2; fail "cmake --install --strip failed"; }
+check_tree "$work/prefix" bin
 check_same "$source_dir/data" "$work/prefix/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
 
 note "checking the menu entry and the AppStream file"
-desktop=$work/prefix/share/applications/zakrytka.desktop
-metainfo=$work/prefix/share/metainfo/org.example.zakrytka.metainfo.xml
-# Both validators' hints are shown; a warning or an error fails.
-if command -v desktop-file-validate >/dev/null 2>&1; then
-    out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
-    if echo "$out" | grep -qE '(error|warning):'; then fail "desktop-file-validate: $out"; fi
-    [ -z "$out" ] || echo "$out"
-else
-    note "desktop-file-validate is not installed (desktop-file-utils): the menu entry is not validated"
-fi
-command -v appstreamcli >/dev/null 2>&1 || fail "appstreamcli is missing: scripts/install-deps installs appstream"
-out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
-if echo "$out" | grep -q '^[EW]:'; then fail "appstreamcli validate: $out"; fi
-appstreamcli validate --no-net --pedantic "$metainfo" | grep '^I:' || true
+desktop=$work/prefix/share/applications/$app_id.desktop
+metainfo=$work/prefix/share/metainfo/$app_id.metainfo.xml
+# A warning or an error of either validator fails, and so does any remark of AppStream's
+# pedantic validation.
+for tool in desktop-file-validate appstreamcli; do
+    command -v "$tool" >/dev/null 2>&1 || fail "$tool is missing: scripts/install-deps package installs it"
+done
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+if echo "$out" | grep -qE '(error|warning):'; then fail "desktop-file-validate: $out"; fi
+[ -z "$out" ] || echo "$out"
+out=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+if echo "$out" | grep -q '^[EWIP]:'; then fail "appstreamcli validate --pedantic: $out"; fi
 
 entry() {
     sed -n "s/^$1=//p" "$desktop"
@@ -40,10 +39,16 @@ done
 [ "$(entry Categories)" = 'Game;CardGame;' ] || fail "the menu entry's categories are '$(entry Categories)'"
 # The menu's command must be the installed launcher, and its icon one the theme has.
 [ "$(entry Exec)" = zakrytka ] || fail "the menu entry runs '$(entry Exec)', not the launcher"
-[ "$(entry Icon)" = zakrytka ] || fail "the menu entry's icon is '$(entry Icon)'"
+[ "$(entry Icon)" = "$app_id" ] || fail "the menu entry's icon is '$(entry Icon)'"
 [ -x "$work/prefix/bin/$(entry Exec)" ] || fail "the menu entry's command is not in bin/"
-grep -q '<launchable type="desktop-id">zakrytka.desktop</launchable>' "$metainfo" ||
-    fail "the AppStream file does not launch zakrytka.desktop"
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the AppStream file does not launch $app_id.desktop"
+# Qt names the class of the game's windows after the program's file, and the menu entry must name
+# that class for a desktop to tie the windows to it.
+[ "$(entry StartupWMClass)" = "$(basename "$work/prefix/libexec/zakrytka/zakrytka")" ] ||
+    fail "the menu entry's window class is '$(entry StartupWMClass)'"
+# The version is set once, in CMakeLists.txt; the AppStream file's newest release must carry it.
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the AppStream file has no release $version"
 
 # A moved prefix with a space in its path: the launcher must find the game relative to itself.
 note "moving the install tree and starting the game from the menu's command"
