@@ -36,6 +36,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/${ZAKRYTKA_APP_ID}.metainfo.xml.i
 configure_file(${PROJECT_SOURCE_DIR}/packaging/zakrytka.6.in ${packaging}/zakrytka.6 @ONLY)
 
 # The changelog's newest entry names the version being built: a release adds its entry there.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
 file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog changelog_top LIMIT_COUNT 1)
 if(NOT changelog_top MATCHES "^zakrytka \\(${PROJECT_VERSION}\\) ")
     message(FATAL_ERROR "packaging/changelog starts with '${changelog_top}', "

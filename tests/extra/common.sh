@@ -69,14 +69,17 @@ check_tree() {
             *) fail "libexec/zakrytka/$p is not a stripped program: $kind" ;;
         esac
     done
-    # The menu icons have clear corners, so they need their alpha channel.
-    local n
+    # The menu icons have clear corners and an opaque middle.
+    local n icon
     for n in $icon_sizes; do
-        kind=$(file -b "$prefix/share/icons/hicolor/${n}x${n}/apps/$app_id.png")
+        icon=$prefix/share/icons/hicolor/${n}x${n}/apps/$app_id.png
+        kind=$(file -b "$icon")
         case $kind in
             "PNG image data, $n x $n, 8-bit/color RGBA,"*) ;;
             *) fail "the ${n}x${n} icon is not a $n x $n PNG with transparency: $kind" ;;
         esac
+        [ "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]' info:)" = '0 1' ] ||
+            fail "the ${n}x${n} icon's corner is not clear or its middle not opaque"
     done
     kind=$(file -b "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg")
     case $kind in
