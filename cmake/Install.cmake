@@ -4,7 +4,9 @@
 #                                           game (games/zakrytka in the package: CMAKE_INSTALL_BINDIR)
 #   libexec/zakrytka/                       the game, under its own name, which is its window title,
 #                                           and the programs it starts
-#   share/zakrytka/                         sys.dll (the starting hall of fame), C, T, ZAKRYTKA.HLP
+#   share/games/zakrytka/                   sys.dll (the starting hall of fame), C, T, ZAKRYTKA.HLP;
+#                                           never share/zakrytka, which with the prefix ~/.local is
+#                                           the player's own play folder
 #   share/applications/, share/metainfo/    the menu entry and the AppStream description, both named
 #                                           after the component id org.example.zakrytka
 #   share/icons/hicolor/                    the menu icon at each size it is drawn at, and scalable
@@ -17,7 +19,7 @@ include(GNUInstallDirs)
 
 set(ZAKRYTKA_APP_ID org.example.zakrytka)
 set(ZAKRYTKA_INSTALL_LIBEXECDIR ${CMAKE_INSTALL_LIBEXECDIR}/zakrytka)
-set(ZAKRYTKA_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/zakrytka)
+set(ZAKRYTKA_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/games/zakrytka)
 
 foreach(dir CMAKE_INSTALL_BINDIR ZAKRYTKA_INSTALL_LIBEXECDIR ZAKRYTKA_INSTALL_DATADIR)
     if(IS_ABSOLUTE "${${dir}}")

@@ -36,7 +36,7 @@ expected_files() {
     {
         echo "$1/zakrytka"
         for p in $programs; do echo "libexec/zakrytka/$p"; done
-        for f in C T ZAKRYTKA.HLP sys.dll; do echo "share/zakrytka/$f"; done
+        for f in C T ZAKRYTKA.HLP sys.dll; do echo "share/games/zakrytka/$f"; done
         echo "share/applications/$app_id.desktop"
         echo "share/metainfo/$app_id.metainfo.xml"
         for n in $icon_sizes; do echo "share/icons/hicolor/${n}x${n}/apps/$app_id.png"; done

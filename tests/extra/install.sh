@@ -12,7 +12,7 @@ note "installing into a temporary prefix"
 cmake --install "$build" --prefix "$work/prefix" --strip >"$work/install.log" 2>&1 ||
     { cat "$work/install.log" >&2; fail "cmake --install --strip failed"; }
 check_tree "$work/prefix" bin
-check_same "$source_dir/data" "$work/prefix/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
+check_same "$source_dir/data" "$work/prefix/share/games/zakrytka" sys.dll C T ZAKRYTKA.HLP
 
 note "checking the menu entry and the AppStream file"
 desktop=$work/prefix/share/applications/$app_id.desktop
@@ -60,7 +60,7 @@ start_game env HOME="$work/home" XDG_DATA_HOME="$work/data" PATH="$moved/bin:$PA
 game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
 still_running_after 3
 stop_game
-check_same "$moved/share/zakrytka" "$play" sys.dll C T ZAKRYTKA.HLP
+check_same "$moved/share/games/zakrytka" "$play" sys.dll C T ZAKRYTKA.HLP
 leftovers=$(find "$play" -name '.*.new.*')
 [ -z "$leftovers" ] || fail "the launcher left temporary files: $leftovers"
 [ ! -e "$work/home/.local" ] || fail "the game wrote into ~/.local although XDG_DATA_HOME was set"
@@ -77,14 +77,14 @@ game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
 still_running_after 3
 stop_game
 cmp -s "$work/scores" "$play/sys.dll" || fail "the player's sys.dll was overwritten"
-check_same "$moved/share/zakrytka" "$play" C T ZAKRYTKA.HLP
+check_same "$moved/share/games/zakrytka" "$play" C T ZAKRYTKA.HLP
 
 # Without an absolute XDG_DATA_HOME the play folder is ~/.local/share/zakrytka.
 note "starting with a relative XDG_DATA_HOME"
 start_game env HOME="$work/home" XDG_DATA_HOME=relative "$moved/bin/zakrytka"
 game_runs_in "$work/home/.local/share/zakrytka" "$moved/libexec/zakrytka/zakrytka"
 stop_game
-check_same "$moved/share/zakrytka" "$work/home/.local/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
+check_same "$moved/share/games/zakrytka" "$work/home/.local/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
 [ ! -e "$work/relative" ] || fail "the launcher made a play folder under a relative XDG_DATA_HOME"
 
 # With nowhere to keep the player's files the launcher stops with a message, not the game.
@@ -98,5 +98,25 @@ expect_refusal() {
 expect_refusal env -u HOME -u XDG_DATA_HOME "$moved/bin/zakrytka"
 touch "$work/a-file"
 expect_refusal env HOME="$work/home" XDG_DATA_HOME="$work/a-file" "$moved/bin/zakrytka"
+
+# Installed into ~/.local as the README says, the installed files lie apart from the player's play
+# folder ~/.local/share/zakrytka: installing again and uninstalling leave the hall of fame alone.
+note "installing into ~/.local, again after playing, and uninstalling"
+local_prefix=$work/player/.local
+install_local() {
+    cmake --install "$build" --prefix "$local_prefix" --strip >"$work/install.log" 2>&1 ||
+        { cat "$work/install.log" >&2; fail "cmake --install --prefix ~/.local failed"; }
+}
+install_local
+start_game env -u XDG_DATA_HOME HOME="$work/player" "$local_prefix/bin/zakrytka"
+game_runs_in "$local_prefix/share/zakrytka" "$local_prefix/libexec/zakrytka/zakrytka"
+stop_game
+cp "$work/scores" "$local_prefix/share/zakrytka/sys.dll"
+install_local
+cmp -s "$work/scores" "$local_prefix/share/zakrytka/sys.dll" || fail "installing again overwrote the player's sys.dll"
+xargs -d '\n' rm -f <"$build/install_manifest.txt"
+cmp -s "$work/scores" "$local_prefix/share/zakrytka/sys.dll" || fail "uninstalling removed the player's sys.dll"
+left=$(cd "$local_prefix" && find . -type f ! -path './share/zakrytka/*')
+[ -z "$left" ] || fail "uninstalling left installed files behind: $left"
 
 note "the installed game starts and keeps the player's hall of fame"
