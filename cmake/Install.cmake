@@ -2,6 +2,7 @@
 #
 #   bin/zakrytka                            the launcher: fills the player's play folder, starts the game
 #   libexec/zakrytka/zakrytka               the game, under its own name, which is its window title
+#   libexec/zakrytka/zakrytka-help          the help viewer, found by the game beside itself
 #   share/zakrytka/                         sys.dll (the starting hall of fame), C, T, ZAKRYTKA.HLP
 #   share/applications/zakrytka.desktop     the menu entry
 #   share/icons/hicolor/<n>x<n>/apps/       the icon at each size it is drawn at
@@ -27,7 +28,7 @@ file(RELATIVE_PATH ZAKRYTKA_BIN_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR}
 configure_file(${PROJECT_SOURCE_DIR}/packaging/zakrytka.sh.in
                ${CMAKE_CURRENT_BINARY_DIR}/packaging/zakrytka @ONLY)
 
-install(TARGETS zakrytka RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
+install(TARGETS zakrytka zakrytka-help RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
 install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/packaging/zakrytka
         DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES

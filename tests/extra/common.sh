@@ -30,6 +30,7 @@ expected_files() {
     {
         echo bin/zakrytka
         echo libexec/zakrytka/zakrytka
+        echo libexec/zakrytka/zakrytka-help
         for f in C T ZAKRYTKA.HLP sys.dll; do echo "share/zakrytka/$f"; done
         echo share/applications/zakrytka.desktop
         echo share/metainfo/org.example.zakrytka.metainfo.xml
@@ -47,6 +48,8 @@ check_tree() {
     fi
     [ -x "$prefix/bin/zakrytka" ] || fail "the launcher bin/zakrytka is not executable"
     [ -x "$prefix/libexec/zakrytka/zakrytka" ] || fail "the game libexec/zakrytka/zakrytka is not executable"
+    [ -x "$prefix/libexec/zakrytka/zakrytka-help" ] ||
+        fail "the help viewer libexec/zakrytka/zakrytka-help is not executable"
     head -n 1 "$prefix/bin/zakrytka" | grep -qx '#!/bin/sh' || fail "the launcher is not a /bin/sh script"
     sh -n "$prefix/bin/zakrytka" || fail "the launcher is not a valid sh script"
     file -b "$prefix/libexec/zakrytka/zakrytka" | grep -q '^ELF .* executable' ||

@@ -42,8 +42,10 @@ mode_of() {
     awk -v p="./usr/$1" '$6 == p { print $1 }' "$work/contents"
 }
 [ "$(mode_of bin/zakrytka)" = -rwxr-xr-x ] || fail "usr/bin/zakrytka has mode $(mode_of bin/zakrytka)"
-[ "$(mode_of libexec/zakrytka/zakrytka)" = -rwxr-xr-x ] ||
-    fail "usr/libexec/zakrytka/zakrytka has mode $(mode_of libexec/zakrytka/zakrytka)"
+for f in zakrytka zakrytka-help; do
+    [ "$(mode_of "libexec/zakrytka/$f")" = -rwxr-xr-x ] ||
+        fail "usr/libexec/zakrytka/$f has mode $(mode_of "libexec/zakrytka/$f")"
+done
 for f in sys.dll C T ZAKRYTKA.HLP; do
     [ "$(mode_of "share/zakrytka/$f")" = -rw-r--r-- ] ||
         fail "usr/share/zakrytka/$f has mode $(mode_of "share/zakrytka/$f")"
