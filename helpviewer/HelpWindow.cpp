@@ -135,9 +135,9 @@ qsizetype findRawEnd(const QString &text, const QString &name, qsizetype from)
     return -1;
 }
 
-// Splits the text into its tags and hands them to visit one by one, skipping comments,
-// declarations and the content of scripts and style sheets. A '<' that does not begin a tag is
-// taken as text.
+// Splits the text into its tags and hands them to visit one by one, until it returns false,
+// skipping comments, declarations and the content of scripts and style sheets. A '<' that does
+// not begin a tag is taken as text.
 template <typename Visit> bool scan(const QString &text, Visit visit, QString *problem)
 {
     const qsizetype n = text.size();
@@ -243,7 +243,9 @@ template <typename Visit> bool scan(const QString &text, Visit visit, QString *p
                 return false;
             }
         }
-        visit(tag, raw ? i : p);
+        if (!visit(tag, raw ? i : p)) {
+            break;
+        }
     }
     return true;
 }
@@ -478,10 +480,25 @@ std::optional<HelpWindow::Document> HelpWindow::parse(const QString &text, QStri
     qsizetype titleBegin = 0;
 
     // The topic being read is the last one of the document.
+    // Laying out a page takes the window up to a few hundred times the page's length in memory,
+    // so a file with a page too long is refused as soon as it shows.
+    const auto checkLength = [&](qsizetype end) {
+        Topic &topic = document.topics.last();
+        if (fault.isEmpty() &&
+            end - topic.begin + document.body.size() + document.styleSheet.size() > MaxPage) {
+            const QString title =
+                titleOpen ? plainText(text.mid(titleBegin, end - titleBegin)) : topic.title;
+            fault = atLine(text, topic.begin,
+                           QStringLiteral("temat „%1” jest za długi: razem ze stylami sprzed "
+                                          "pierwszego tematu ma ponad %2 tys. znaków.")
+                               .arg(title, QString::number(MaxPage / 1024)));
+        }
+    };
     const auto endTopic = [&](qsizetype end) {
         if (document.topics.isEmpty()) {
             return;
         }
+        checkLength(end);
         Topic &topic = document.topics.last();
         topic.end = end;
         if (titleOpen) {
@@ -497,6 +514,9 @@ std::optional<HelpWindow::Document> HelpWindow::parse(const QString &text, QStri
     };
 
     const auto visit = [&](const Tag &tag, qsizetype contentEnd) {
+        if (!document.topics.isEmpty() && !bodyEnded) {
+            checkLength(tag.begin);
+        }
         if (!tag.closing && tag.name == u"meta") {
             const QString kind = tag.attributes.value(QStringLiteral("name")).trimmed().toLower();
             if (kind == u"help-contents" || kind == u"help-context") {
@@ -577,10 +597,17 @@ std::optional<HelpWindow::Document> HelpWindow::parse(const QString &text, QStri
         }
     };
 
-    if (!scan(text, visit, problem)) {
+    // Reading stops at the first fault.
+    const auto visitUntilFault = [&](const Tag &tag, qsizetype contentEnd) {
+        if (fault.isEmpty()) {
+            visit(tag, contentEnd);
+        }
+        return fault.isEmpty();
+    };
+    if (!scan(text, visitUntilFault, problem)) {
         return std::nullopt;
     }
-    if (!bodyEnded) {
+    if (!bodyEnded && fault.isEmpty()) {
         endTopic(text.size());
     }
     if (document.topics.isEmpty()) {
@@ -651,16 +678,8 @@ std::optional<HelpWindow::Document> HelpWindow::parse(const QString &text, QStri
         document.contents = document.topics.first().names.first();
     }
 
-    // Every page is checked before any is shown, so that a file is refused as a whole. Laying
-    // out a page takes the window up to a few hundred times the page's length in memory.
+    // Every page is checked before any is shown, so that a file is refused as a whole.
     for (const Topic &topic : std::as_const(document.topics)) {
-        if (topic.end - topic.begin + document.body.size() + document.styleSheet.size() > MaxPage) {
-            *problem = atLine(text, topic.begin,
-                              QStringLiteral("temat „%1” jest za długi: razem ze stylami sprzed "
-                                             "pierwszego tematu ma ponad %2 tys. znaków.")
-                                  .arg(topic.title, QString::number(MaxPage / 1024)));
-            return std::nullopt;
-        }
         const qsizetype deep = tooDeepAt(text, topic.begin, topic.end, MaxDepth);
         if (deep >= 0) {
             *problem = atLine(text, deep,
