@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeySequence>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QStyle>
@@ -793,6 +795,10 @@ HelpWindow *HelpWindow::open()
     if (!help) {
         help = new HelpWindow;
         helpWindow() = help;
+        // A new help window opens in the middle of the screen.
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            help->move(screen->availableGeometry().center() - help->rect().center());
+        }
     }
     if (help->isMinimized()) {
         help->setWindowState(help->windowState() & ~Qt::WindowMinimized);

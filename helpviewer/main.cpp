@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace protocol = platform::helpprotocol;
@@ -49,6 +50,10 @@ int main(int argc, char *argv[])
                      descriptor, qPrintable(game.errorString()));
         return 1;
     }
+    // The game names its help file by an absolute path; the viewer holds no folder of the game's.
+    if (::chdir("/") != 0) {
+        std::perror("zakrytka-help: /");
+    }
 
     QByteArray received;
     QObject::connect(&game, &QLocalSocket::readyRead, [&] {
@@ -66,10 +71,17 @@ int main(int argc, char *argv[])
             game.abort();
         }
     });
-    // Without the game, a help window on screen stays until the player closes it.
+    // Without the game, a help window on screen stays until the player closes it. It lets go of
+    // the game's standard error, so that a terminal or pipe the game wrote to is not kept open.
     QObject::connect(&game, &QLocalSocket::disconnected, &app, [] {
         if (!helpviewer::HelpWindow::find()) {
             QCoreApplication::quit();
+            return;
+        }
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (nowhere >= 0) {
+            ::dup2(nowhere, STDERR_FILENO);
+            ::close(nowhere);
         }
     });
     return QApplication::exec();

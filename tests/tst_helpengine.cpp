@@ -41,6 +41,7 @@ const QByteArray Sample =
     "<meta name=\"help-context\" content=\"1 pierwszy\">\n"
     "<meta name=\"help-context\" content=\"2 w-srodku\">\n"
     "<meta NAME='help-context' CONTENT=' 4294967295   ostatni '>\n"
+    "<style>h1 { color: #a01010 }</style>\n"
     "</head><body>\n"
     "<h1 id=\"spis\">Spis rzeczy</h1>\n"
     "<p><a href=\"#pierwszy\">Do pierwszego</a> <a href=\"#brak\">Zepsute</a>\n"
@@ -176,6 +177,8 @@ void TestHelpWindow::opensContents()
     QVERIFY(help->windowTitle().contains("Pomoc"));
     QVERIFY(help->width() >= 400 && help->height() >= 300);
     QVERIFY2(shownText().startsWith("Spis rzeczy"), qPrintable(shownText()));
+    // The style sheet before the first topic applies to the page.
+    QCOMPARE(browser()->document()->begin().charFormat().foreground().color(), QColor(0xa01010));
     // Each topic is a page of its own.
     QVERIFY(!shownText().contains("Pierwszy temat"));
     QVERIFY(browser()->isReadOnly());
