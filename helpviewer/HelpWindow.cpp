@@ -481,9 +481,9 @@ std::optional<HelpWindow::Document> HelpWindow::parse(const QString &text, QStri
     bool titleOpen = false;
     qsizetype titleBegin = 0;
 
-    // The topic being read is the last one of the document.
-    // Laying out a page takes the window up to a few hundred times the page's length in memory,
-    // so a file with a page too long is refused as soon as it shows.
+    // The topic being read is always the last one of the document. Laying out a page takes the
+    // window up to a few hundred times the page's length in memory, so a file with a page too
+    // long is refused as soon as it shows.
     const auto checkLength = [&](qsizetype end) {
         Topic &topic = document.topics.last();
         if (fault.isEmpty() &&
