@@ -46,7 +46,6 @@ HelpViewer &HelpViewer::instance()
 HelpViewer::HelpViewer()
 {
     m_timeout.setSingleShot(true);
-    m_timeout.setInterval(AnswerTimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, &HelpViewer::giveUp);
 }
 
@@ -57,7 +56,7 @@ bool HelpViewer::request(const QString &path, quint16 command, quint32 data)
     }
     m_socket->write(helpprotocol::encode(command, data, path));
     if (m_unanswered++ == 0) {
-        m_timeout.start();
+        m_timeout.start(m_started ? AnswerTimeoutMs : StartTimeoutMs);
     }
     return true;
 }
@@ -94,8 +93,7 @@ bool HelpViewer::start()
     m_socket = new QLocalSocket(this);
     m_socket->setSocketDescriptor(ends[0]);
     connect(m_socket, &QLocalSocket::readyRead, this, &HelpViewer::receive);
-    // The player closed the help window, which ends the viewer.
-    connect(m_socket, &QLocalSocket::disconnected, this, &HelpViewer::forget);
+    connect(m_socket, &QLocalSocket::disconnected, this, &HelpViewer::ended);
     return true;
 }
 
@@ -109,11 +107,12 @@ void HelpViewer::receive()
         if (m_unanswered > 0) {
             --m_unanswered;
         }
+        m_started = true;
         // Each answer gives the viewer a fresh while for the next call.
         if (m_unanswered == 0) {
             m_timeout.stop();
         } else {
-            m_timeout.start();
+            m_timeout.start(AnswerTimeoutMs);
         }
         emit answered(shown, page);
     }
@@ -126,8 +125,17 @@ void HelpViewer::receive()
 void HelpViewer::giveUp()
 {
     complain(QStringLiteral("the help viewer did not answer within %1 s; it is ended")
-                 .arg(AnswerTimeoutMs / 1000));
+                 .arg((m_started ? AnswerTimeoutMs : StartTimeoutMs) / 1000));
     end();
+}
+
+void HelpViewer::ended()
+{
+    // The player closed the help window, which ends the viewer; anything else is a fault.
+    if (m_unanswered > 0) {
+        complain(QStringLiteral("the help viewer ended without answering"));
+    }
+    forget();
 }
 
 void HelpViewer::end()
@@ -154,6 +162,7 @@ void HelpViewer::forget()
     }
     m_pid = 0;
     m_unanswered = 0;
+    m_started = false;
     m_received.clear();
     m_timeout.stop();
 }

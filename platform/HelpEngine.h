@@ -24,14 +24,16 @@ constexpr quint16 HELP_CONTENTS = 3; // open the contents topic; data must be 0
 bool winHelp(QWidget *window, const QString &file, quint16 command, quint32 data);
 
 // The game's side of its help viewer. The first call starts the viewer; later calls go to the
-// same viewer and window. A viewer that leaves a call unanswered for AnswerTimeoutMs is ended,
-// and the next call starts a new one. The viewer is the program zakrytka-help beside the
-// game's executable, or the one the environment variable ZAKRYTKA_HELP_VIEWER names.
+// same viewer and window. A viewer that leaves a call unanswered for AnswerTimeoutMs (a new one,
+// which must start first, for StartTimeoutMs) is ended, and the next call starts a new one. The
+// viewer is the program zakrytka-help beside the game's executable, or the one the environment
+// variable ZAKRYTKA_HELP_VIEWER names.
 class HelpViewer : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int AnswerTimeoutMs = 5000;
+    static constexpr int StartTimeoutMs = 10000;
 
     static HelpViewer &instance();
 
@@ -56,11 +58,13 @@ private:
     void forget();
     void receive();
     void giveUp();
+    void ended();
 
     QLocalSocket *m_socket = nullptr;
     qint64 m_pid = 0;
     int m_pidfd = -1; // the viewer itself, whatever process may later get its id
     int m_unanswered = 0;
+    bool m_started = false; // the viewer has answered once
     QByteArray m_received;
     QTimer m_timeout;
 };
