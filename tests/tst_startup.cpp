@@ -4,15 +4,36 @@
 #include "support/TestSupport.h"
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
+#include "toolkit/Handler.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QTest>
 
 #include <csignal>
+#include <thread>
 
 using namespace testsupport;
 using toolkit::Application;
+
+namespace {
+
+// A WAV file of 20 s of silence, 8-bit mono at 8 kHz.
+QByteArray longSilence()
+{
+    const int rate = 8000;
+    const QByteArray data(20 * rate, char(0x80));
+    auto le = [](quint32 value, int size) {
+        QByteArray bytes;
+        for (int i = 0; i < size; ++i)
+            bytes.append(char((value >> (8 * i)) & 0xff));
+        return bytes;
+    };
+    return "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+           le(rate, 4) + le(rate, 4) + le(1, 2) + le(8, 2) + "data" + le(data.size(), 4) + data;
+}
+
+} // namespace
 
 class tst_Startup : public QObject {
     Q_OBJECT
@@ -118,6 +139,9 @@ void tst_Startup::endingTheProgram_data()
     QTest::newRow("splash closed") << "splash";
     QTest::newRow("SIGTERM") << "sigterm";
     QTest::newRow("SIGINT") << "sigint";
+    QTest::newRow("SIGHUP") << "sighup";
+    QTest::newRow("SIGTERM during a sound") << "sigterm sound";
+    QTest::newRow("SIGHUP during a sound") << "sighup sound";
 }
 
 void tst_Startup::endingTheProgram()
@@ -135,8 +159,19 @@ void tst_Startup::endingTheProgram()
         static_cast<QWidget *>(Form11)->close();
     else if (how == "sigterm")
         ::raise(SIGTERM);
-    else
+    else if (how == "sigint")
         ::raise(SIGINT);
+    else if (how == "sighup")
+        ::raise(SIGHUP);
+    if (how.endsWith("sound")) {
+        // The end-of-game sound holds the message loop up for 20 s; the signal, sent from another
+        // thread meanwhile, stops it and abandons the rest of the ranking.
+        writeFile("T", longSilence());
+        std::thread sender([how] { ::raise(how.startsWith("sighup") ? SIGHUP : SIGTERM); });
+        toolkit::guard([] { Form7->Timer1Timer(); });
+        sender.join();
+        QVERIFY2(!Form7->isVisible(), "the hall of fame must not open after the signal");
+    }
     QTRY_VERIFY_WITH_TIMEOUT(Application::instance().terminated(), 2000);
     // Nothing is written when the program ends.
     QCOMPARE(readFile("sys.dll"), before);
