@@ -1,4 +1,5 @@
 #include "platform/SoundPlayer.h"
+#include "support/TestSupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -175,30 +176,12 @@ bool isOpen(const QString &file)
 {
     const QString target = QFileInfo(file).absoluteFilePath();
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString &fd :
+         fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         if (QFile::symLinkTarget(fds.filePath(fd)) == target)
             return true;
     }
     return false;
-}
-
-// The most resident memory this process has had, in KiB, since it was last reset to what it has.
-qint64 peakMemoryKib()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-bool resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
 } // namespace
@@ -425,10 +408,10 @@ void tst_SoundPlayer::lowRatesAndLongSounds()
         }
         [[maybe_unused]] const ssize_t written = ::write(wake[1], "x", 1);
     });
-    QVERIFY(resetPeakMemory());
-    const qint64 before = peakMemoryKib();
+    QVERIFY(testsupport::resetPeakMemory());
+    const qint64 before = testsupport::peakMemoryKib();
     platform::playSound(".\\C", nullptr, 0);
-    const qint64 grown = peakMemoryKib() - before;
+    const qint64 grown = testsupport::peakMemoryKib() - before;
     over = true;
     watcher.join();
     platform::interruptSoundsOn(-1, {});

@@ -45,6 +45,8 @@ private slots:
 
     void splashThenTable();
     void missingScoreFileRetriesUntilPlaced();
+    void hugeScoreFiles_data();
+    void hugeScoreFiles();
     void minimisedTableStaysMinimised();
     void endingTheProgram_data();
     void endingTheProgram();
@@ -119,6 +121,52 @@ void tst_Startup::missingScoreFileRetriesUntilPlaced()
     QVERIFY(!Form11->isVisible());
     QCOMPARE(Form7->Edit1->text(), QStringLiteral("250"));
     QCOMPARE(watcher.mostOpen, 1);
+}
+
+void tst_Startup::hugeScoreFiles_data()
+{
+    // Place 1's name as a line of this many characters.
+    QTest::addColumn<qint64>("nameLength");
+    QTest::addColumn<QString>("error");
+    const qint64 rest = startingScoreFile().size() - qint64(sizeof "Ruzize" - 1);
+    QTest::newRow("a line of almost 16 MiB") << (qint64(16) << 20) - rest << QString();
+    QTest::newRow("larger than 16 MiB") << (qint64(16) << 20) - rest + 1 << "I/O error 27.";
+}
+
+void tst_Startup::hugeScoreFiles()
+{
+    // A score file of one huge line loads, shows and saves back whole at a small cost in memory;
+    // a larger one is refused before it is read.
+    QFETCH(qint64, nameLength);
+    QFETCH(QString, error);
+    auto scoreFile = [nameLength] {
+        return startingScoreFile().replace("Ruzize", QByteArray(nameLength, 'W'));
+    };
+    writeFile("sys.dll", scoreFile());
+    ErrorBoxWatcher watcher;
+    startGame(false);
+    QVERIFY(resetPeakMemory());
+    const qint64 before = peakMemoryKib();
+    Form11->Timer2->setEnabled(false);
+    toolkit::guard([] { Form11->Timer2Timer(); });
+    if (error.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible(), 5000);
+        Form7->show();
+        QTRY_VERIFY(Form7->Edit3->isVisible());
+        Form7->grab();
+        Form7->close();
+    } else {
+        QTRY_COMPARE(watcher.boxes.size(), 1);
+        QCOMPARE(watcher.boxes.first().text, error);
+        QVERIFY(!Form1->isVisible());
+    }
+    const qint64 grown = peakMemoryKib() - before;
+    // The text itself takes two bytes a character in its box.
+    QVERIFY2(grown < 3 * nameLength / 1024 + 16 * 1024,
+             qPrintable(QStringLiteral("memory grew by %1 KiB").arg(grown)));
+    if (error.isEmpty())
+        QCOMPARE(Form7->Edit3->text().size(), nameLength);
+    QVERIFY(readFile("sys.dll") == scoreFile());
 }
 
 void tst_Startup::minimisedTableStaysMinimised()

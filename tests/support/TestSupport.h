@@ -34,6 +34,11 @@ void copyDataFile(const QString &name);
 // The shipped starting score file's bytes.
 QByteArray startingScoreFile();
 
+// The most resident memory this process has had, in KiB (VmHWM), and setting that mark back to
+// what it has now; false when the system does not allow it.
+qint64 peakMemoryKib();
+bool resetPeakMemory();
+
 // Sets up Qt the way the game does; safe to call more than once.
 void setUpApplication();
 // Creates the game's windows. With loadNow, the splash window's load step runs at once instead of
