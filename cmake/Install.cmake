@@ -2,8 +2,8 @@
 #
 #   bin/zakrytka                            the launcher: fills the player's play folder, starts the
 #                                           game (games/zakrytka in the package: CMAKE_INSTALL_BINDIR)
-#   libexec/zakrytka/                       the game, under its own name, which is its window title,
-#                                           and the programs it starts
+#   libexec/zakrytka/zakrytka               the game, under its own name, which is its window title
+#   libexec/zakrytka/zakrytka-help          the help viewer, found by the game beside itself
 #   share/games/zakrytka/                   sys.dll (the starting hall of fame), C, T, ZAKRYTKA.HLP;
 #                                           never share/zakrytka, which with the prefix ~/.local is
 #                                           the player's own play folder
@@ -62,11 +62,7 @@ endforeach()
 add_custom_target(installed_docs ALL DEPENDS ${compressed_docs})
 add_dependencies(game installed_docs)
 
-foreach(program zakrytka zakrytka-help)
-    if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
-    endif()
-endforeach()
+install(TARGETS zakrytka zakrytka-help RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
 install(PROGRAMS ${packaging}/zakrytka DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
             ${PROJECT_SOURCE_DIR}/data/sys.dll

@@ -3,14 +3,19 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <numbers>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -29,10 +34,23 @@ constexpr auto noDeviceRetryInterval = std::chrono::seconds(10);
 // stopped taking samples.
 constexpr auto stuckDeviceGrace = std::chrono::seconds(2);
 
-// How much converted sound is kept queued ahead of the device, in seconds, and how many source
-// frames are converted at a time.
+// How much converted sound is kept queued ahead of the device, in seconds, and about how many
+// device frames are converted at a time, whatever the sound's own rate.
 constexpr int queueAheadDivisor = 4;
 constexpr Uint32 conversionFrames = 4096;
+
+// A sound file is read whole into memory, up to this size: half a minute of CD sound, and more,
+// fits. What lies beyond is not read, so a huge file costs no more than this.
+constexpr std::size_t mostSoundFileBytes = 8u << 20;
+
+// A sound longer than this is a fault of its file, not a sound effect: only its beginning plays.
+constexpr Uint32 longestSoundSeconds = 30;
+
+// Sample rates the player takes. A lower rate is first stretched to at least the lowest one by
+// repeating each frame, so that SDL's resampler never makes much more sound out of a few frames
+// than the player asks for; a higher rate is unplayable.
+constexpr int lowestStreamRate = 4000;
+constexpr int highestSoundRate = 384000;
 
 struct WaveDeleter {
     void operator()(Uint8 *buffer) const { SDL_FreeWAV(buffer); }
@@ -50,11 +68,27 @@ struct Sound {
     std::unique_ptr<Uint8, WaveDeleter> wave;
 };
 
-enum class Outcome { Played, Unplayable, DeviceFailed };
+enum class Outcome { Played, Unplayable, DeviceFailed, Interrupted };
 
 Uint32 frameBytes(const SDL_AudioSpec &layout)
 {
     return SDL_AUDIO_BITSIZE(layout.format) / 8 * layout.channels;
+}
+
+// Waits for this long, or less when the descriptor becomes readable; true in that case. A
+// descriptor of -1 is never readable.
+bool interruptedWithin(int fd, Clock::duration duration)
+{
+    const Clock::time_point until = Clock::now() + duration;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, int(std::max<std::int64_t>(left.count(), 0)));
+        if (ready > 0)
+            return true;
+        if (Clock::now() >= until)
+            return false;
+    }
 }
 
 // Sound aliases name sounds registered with the system, such as the sounds of its events. This
@@ -73,18 +107,50 @@ std::string fileNameOf(const char *name)
     return fileName;
 }
 
+// Reads a sound file whole, or its first mostSoundFileBytes. Only a regular file is read: a
+// FIFO, a device or a folder of that name is refused without waiting for it.
+std::optional<std::vector<Uint8>> readSoundFile(const std::string &fileName)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::vector<Uint8>> bytes;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        bytes.emplace(std::min<std::size_t>(std::size_t(status.st_size), mostSoundFileBytes));
+        std::size_t got = 0;
+        while (got < bytes->size()) {
+            const ssize_t n = ::read(fd, bytes->data() + got, bytes->size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += std::size_t(n);
+        }
+        bytes->resize(got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
 std::optional<Sound> loadWave(const std::string &fileName)
 {
+    const std::optional<std::vector<Uint8>> file = readSoundFile(fileName);
+    if (!file || file->empty())
+        return std::nullopt;
     Sound sound;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(fileName.c_str(), &sound.layout, &buffer, &length))
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(file->data(), int(file->size())), 1, &sound.layout,
+                        &buffer, &length))
         return std::nullopt;
     sound.wave.reset(buffer);
-    if (frameBytes(sound.layout) == 0 || sound.layout.freq <= 0)
+    const Uint32 frame = frameBytes(sound.layout);
+    if (frame == 0 || sound.layout.freq <= 0 || sound.layout.freq > highestSoundRate)
         return std::nullopt;
     sound.data = buffer;
-    sound.length = length - length % frameBytes(sound.layout);
+    const Uint64 longest = Uint64(longestSoundSeconds) * Uint64(sound.layout.freq) * frame;
+    sound.length = Uint32(std::min<Uint64>(length - length % frame, longest));
     return sound;
 }
 
@@ -140,7 +206,8 @@ SDL_AudioDeviceID openDefaultDevice(SDL_AudioSpec &obtained)
 }
 
 // Feeds a sound to the device's queue, converted to the device's format, a little ahead of the
-// device, so that even a long sound never needs all of its converted samples at once.
+// device and in steps of about the same amount of converted sound, so that neither a long sound
+// nor one at a very low rate ever needs much memory at once.
 //
 // SDL's resampler keeps back the last few hundred frames even when flushed, so a resampled sound
 // is followed by silence until all of its own frames have come out; the silence itself is not
@@ -155,14 +222,23 @@ public:
         if (from.format == deviceLayout.format && from.channels == deviceLayout.channels &&
             from.freq == deviceLayout.freq)
             return;
-        m_stream.reset(SDL_NewAudioStream(from.format, from.channels, from.freq,
+        if (from.freq < lowestStreamRate)
+            m_repeat = Uint32((lowestStreamRate + from.freq - 1) / from.freq);
+        const int streamRate = from.freq * int(m_repeat);
+        m_stream.reset(SDL_NewAudioStream(from.format, from.channels, streamRate,
                                           deviceLayout.format, deviceLayout.channels,
                                           deviceLayout.freq));
         m_convertible = m_stream != nullptr;
         const Uint64 sourceFrames = sound.length / m_sourceFrameBytes;
         m_expected = (sourceFrames * Uint64(deviceLayout.freq) + Uint64(from.freq) / 2) /
                      Uint64(from.freq) * frameBytes(deviceLayout);
-        m_silence.assign(std::size_t(conversionFrames) * m_sourceFrameBytes,
+        m_stepFrames = Uint32(std::max<Uint64>(1, Uint64(conversionFrames) * Uint64(from.freq) /
+                                                      Uint64(deviceLayout.freq)));
+        // Enough silence to push out what the resampler keeps back: up to 512 frames, times the
+        // ratio of the rates when the device's rate is the lower one.
+        const Uint64 silenceFrames = std::max<Uint64>(
+            conversionFrames, 2 * 512 * Uint64(streamRate) / Uint64(deviceLayout.freq));
+        m_silence.assign(std::size_t(silenceFrames) * m_sourceFrameBytes,
                          from.format == AUDIO_U8 ? Uint8(0x80) : Uint8(0));
     }
 
@@ -190,12 +266,26 @@ private:
         return true;
     }
 
+    // Hands source frames to the converter, each repeated when the sound's rate is stretched.
+    bool put(const Uint8 *frames, Uint32 bytes)
+    {
+        if (m_repeat == 1)
+            return SDL_AudioStreamPut(m_stream.get(), frames, int(bytes)) == 0;
+        m_stretched.resize(std::size_t(bytes) * m_repeat);
+        Uint8 *out = m_stretched.data();
+        for (Uint32 at = 0; at < bytes; at += m_sourceFrameBytes) {
+            for (Uint32 copy = 0; copy < m_repeat; ++copy, out += m_sourceFrameBytes)
+                std::memcpy(out, frames + at, m_sourceFrameBytes);
+        }
+        return SDL_AudioStreamPut(m_stream.get(), m_stretched.data(), int(m_stretched.size())) == 0;
+    }
+
     bool convertMore()
     {
         if (m_offset < m_sound.length) {
             const Uint32 chunk =
-                std::min(m_sound.length - m_offset, conversionFrames * m_sourceFrameBytes);
-            if (SDL_AudioStreamPut(m_stream.get(), m_sound.data + m_offset, int(chunk)) != 0)
+                std::min(m_sound.length - m_offset, m_stepFrames * m_sourceFrameBytes);
+            if (!put(m_sound.data + m_offset, chunk))
                 return false;
             m_offset += chunk;
         } else if (!m_flushed) {
@@ -227,18 +317,21 @@ private:
     bool m_done = false;
     bool m_convertible = true;
     std::unique_ptr<SDL_AudioStream, StreamDeleter> m_stream;
+    Uint32 m_repeat = 1;
+    Uint32 m_stepFrames = conversionFrames;
     Uint64 m_expected = 0;
     Uint64 m_delivered = 0;
     bool m_flushed = false;
     std::vector<Uint8> m_silence;
+    std::vector<Uint8> m_stretched;
     std::vector<Uint8> m_converted;
 };
 
 // Plays a sound on an open, paused device and returns once the device's queue is empty, setting
 // `end` to when the sound's length will have passed. Closing the device afterwards lets its last
-// buffers play out.
+// buffers play out. Stops early when the descriptor `interruption` becomes readable.
 Outcome playOn(SDL_AudioDeviceID device, const SDL_AudioSpec &deviceLayout, const Sound &sound,
-               Clock::time_point &end)
+               int interruption, Clock::time_point &end)
 {
     if (sound.length == 0)
         return Outcome::Played;
@@ -266,7 +359,9 @@ Outcome playOn(SDL_AudioDeviceID device, const SDL_AudioSpec &deviceLayout, cons
             return Outcome::DeviceFailed;
         // Sleep for half of what is queued, and in steps of a millisecond near the end.
         const auto queuedMs = Uint32(double(queued) / deviceBytesPerMs);
-        SDL_Delay(std::clamp<Uint32>(queuedMs / 2, 1, 50));
+        if (interruptedWithin(interruption,
+                              std::chrono::milliseconds(std::clamp<Uint32>(queuedMs / 2, 1, 50))))
+            return Outcome::Interrupted;
     }
 }
 
@@ -279,6 +374,11 @@ bool playSound(const char *name, const void *module, unsigned flags)
     (void)module;
     (void)flags;
     return SoundPlayer::instance().play(name);
+}
+
+void interruptSoundsOn(int fd, std::function<void()> onInterrupted)
+{
+    SoundPlayer::instance().setInterruption(fd, std::move(onInterrupted));
 }
 
 void resetSoundPlayerForTests()
@@ -298,12 +398,37 @@ SoundPlayer::~SoundPlayer()
         stopAudio();
 }
 
+void SoundPlayer::setInterruption(int fd, std::function<void()> onInterrupted)
+{
+    const std::lock_guard lock(m_mutex);
+    m_interruption = fd;
+    m_onInterrupted = std::move(onInterrupted);
+}
+
 bool SoundPlayer::play(const char *name)
 {
     if (!name)
         return true;
-    const std::lock_guard lock(m_mutex);
+    bool interrupted = false;
+    std::function<void()> onInterrupted;
+    const bool played = [&] {
+        const std::lock_guard lock(m_mutex);
+        const bool result = playNamed(name, interrupted);
+        onInterrupted = m_onInterrupted;
+        return result;
+    }();
+    if (interrupted && onInterrupted)
+        onInterrupted();
+    return played;
+}
 
+bool SoundPlayer::playNamed(const char *name, bool &interrupted)
+{
+    // A program asked to end plays nothing more.
+    if (interruptedWithin(m_interruption, Clock::duration::zero())) {
+        interrupted = true;
+        return false;
+    }
     std::optional<Sound> named;
     if (!isSoundAlias(name))
         named = loadWave(fileNameOf(name));
@@ -313,17 +438,22 @@ bool SoundPlayer::play(const char *name)
     if (device == 0)
         return false;
     Clock::time_point end;
-    const Outcome outcome = named ? playOn(device, deviceLayout, *named, end) : Outcome::Unplayable;
+    Outcome outcome =
+        named ? playOn(device, deviceLayout, *named, m_interruption, end) : Outcome::Unplayable;
     const bool playedNamed = outcome == Outcome::Played;
     if (outcome == Outcome::Unplayable)
-        playOn(device, deviceLayout, defaultSound(), end);
+        outcome = playOn(device, deviceLayout, defaultSound(), m_interruption, end);
+    if (outcome == Outcome::Interrupted)
+        SDL_ClearQueuedAudio(device);
     // Closing waits for the last buffers to leave the device; for SDL's disk driver it also
     // writes them out to its file.
     SDL_CloseAudioDevice(device);
     // SDL's disk and dummy drivers count their buffers in whole milliseconds and so take a sound
     // a little faster than it plays; the call still lasts at least as long as the sound.
-    std::this_thread::sleep_until(end);
-    return playedNamed;
+    interrupted =
+        outcome == Outcome::Interrupted ||
+        interruptedWithin(m_interruption, std::max(end - Clock::now(), Clock::duration::zero()));
+    return playedNamed && !interrupted;
 }
 
 void SoundPlayer::reset()

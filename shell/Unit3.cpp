@@ -16,7 +16,7 @@ TForm3::TForm3(QWidget *parent) : toolkit::Form(parent)
     setCancelButton(Button2);
     // "Zatwierdź" comes first in the tab order but starts disabled, so the box has the focus.
     Edit->setFocus();
-    toolkit::handle(Edit, &QLineEdit::textChanged, this, &TForm3::EditChange);
+    toolkit::handle(Edit, &toolkit::CodePageEdit::changed, this, &TForm3::EditChange);
     toolkit::handle(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
 }
 

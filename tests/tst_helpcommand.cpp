@@ -1,38 +1,96 @@
+#include "platform/HelpEngine.h"
 #include "support/TestSupport.h"
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
-#include <QTextBrowser>
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace testsupport;
+using platform::HelpViewer;
 using toolkit::Application;
 
 namespace {
 
-// The help window, if one is open.
-QWidget *helpWindow()
+HelpViewer &viewer()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && widget->findChild<QTextBrowser *>())
-            return widget;
+    return HelpViewer::instance();
+}
+
+// One field of /proc/<pid>/stat, counted from 1 as in proc(5); empty if the process is gone.
+QByteArray statField(qint64 pid, int field)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray line = stat.readAll();
+    // The fields after the command name, which may hold spaces, start with the state (field 3).
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return field - 3 < fields.size() ? fields.at(field - 3) : QByteArray();
+}
+
+bool isRunning(qint64 pid)
+{
+    const QByteArray state = statField(pid, 3);
+    return !state.isEmpty() && state != "Z" && state != "X";
+}
+
+// The most memory the process has held (VmHWM), in KiB.
+qint64 peakMemoryKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
     }
-    return nullptr;
+    return -1;
 }
 
-QString helpText()
-{
-    QWidget *window = helpWindow();
-    return window ? window->findChild<QTextBrowser *>()->toPlainText() : QString();
-}
+// Standard error of this program, caught in a file while it lives.
+class StandardErrorCatcher {
+public:
+    StandardErrorCatcher()
+    {
+        m_file.open();
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    ~StandardErrorCatcher() { release(); }
+    QByteArray release()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+        m_file.seek(0);
+        return m_file.readAll();
+    }
 
-void closeHelp()
+private:
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+// A help file of 100 KB of style sheet before 20 000 topics: 4 GB if every page carried it.
+QByteArray amplified()
 {
-    while (QWidget *window = helpWindow())
-        window->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QByteArray file = "<style>" + QByteArray("h1 { color: #102030; }\n").repeated(4400);
+    file += "</style><h1 id=a>Pierwszy</h1>";
+    for (int topic = 1; topic < 20000; ++topic)
+        file += "<h1 id=" + QByteArray::number(topic) + ">";
+    return file;
 }
 
 } // namespace
@@ -49,6 +107,8 @@ private slots:
     void textOpensTheContents();
     void missingHelpFileIsReportedInTheHelpWindow();
     void f1InTheOpenMenu();
+    void hostileHelpFile_data();
+    void hostileHelpFile();
 
 private:
     TemporaryCurrentDir *m_dir = nullptr;
@@ -64,7 +124,8 @@ void tst_HelpCommand::init()
 
 void tst_HelpCommand::cleanup()
 {
-    closeHelp();
+    // Every viewer a test starts is ended: the game itself leaves its help window open.
+    viewer().end();
     stopGame();
     delete m_dir;
     m_dir = nullptr;
@@ -80,8 +141,9 @@ void tst_HelpCommand::textOpensTheContents_data()
 void tst_HelpCommand::textOpensTheContents()
 {
     QFETCH(bool, byKey);
+    QSignalSpy answers(&viewer(), &HelpViewer::answered);
     QVERIFY(Application::instance().helpFile().isEmpty());
-    QVERIFY(!helpWindow());
+    QCOMPARE(viewer().processId(), 0);
     Form1->activateWindow();
     QTRY_VERIFY(Form1->isActiveWindow());
     if (byKey)
@@ -89,36 +151,43 @@ void tst_HelpCommand::textOpensTheContents()
     else
         Form1->Text1->trigger();
     QCOMPARE(Application::instance().helpFile(), QStringLiteral("ZAKRYTKA.HLP"));
-    QWidget *window = helpWindow();
-    QVERIFY2(window, "no help window");
-    // The help window is a window of its own, not one of the game's.
-    QVERIFY(!window->parentWidget());
-    QVERIFY(!helpText().isEmpty());
-    const QString contents = helpText();
+    const qint64 pid = viewer().processId();
+    QVERIFY2(pid > 0, "no help viewer");
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 20000);
+    QCOMPARE(answers.at(0).at(0).toBool(), true);
+    QCOMPARE(answers.at(0).at(1).toString(), QStringLiteral("Spis treści"));
+    // The help window outlives the game: its viewer is no child of the game and in a session
+    // of its own, which a closing terminal does not reach.
+    QVERIFY(statField(pid, 4).toLongLong() != ::getpid());
+    QVERIFY(statField(pid, 6).toLongLong() != ::getsid(0));
 
-    // Asked again, the same window shows the contents again; the game goes on.
+    // Asked again, the same viewer shows the contents again; the game goes on.
     Form1->Text1->trigger();
-    QCOMPARE(helpWindow(), window);
-    QCOMPARE(helpText(), contents);
+    QCOMPARE(viewer().processId(), pid);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 2, 20000);
+    QCOMPARE(answers.at(1), answers.at(0));
     QVERIFY(Form1->isEnabled());
-    window->close();
     QVERIFY(Form1->isVisible());
 }
 
 void tst_HelpCommand::missingHelpFileIsReportedInTheHelpWindow()
 {
     QFile::remove("ZAKRYTKA.HLP");
+    QSignalSpy answers(&viewer(), &HelpViewer::answered);
     ErrorBoxWatcher watcher;
     Form1->Text1->trigger();
-    QVERIFY(helpWindow());
-    QVERIFY2(helpText().contains("ZAKRYTKA.HLP"), qPrintable(helpText()));
-    QTest::qWait(50);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 20000);
+    QCOMPARE(answers.at(0).at(0).toBool(), false);
+    const QString page = answers.at(0).at(1).toString();
+    QVERIFY2(page.contains("„ZAKRYTKA.HLP”: nie ma go w folderze " + m_dir->path()),
+             qPrintable(page));
     QVERIFY(watcher.boxes.isEmpty());
     QVERIFY(Form1->isEnabled());
 }
 
 void tst_HelpCommand::f1InTheOpenMenu()
 {
+    QSignalSpy answers(&viewer(), &HelpViewer::answered);
     // Before "Text" was ever chosen there is no help file name, so F1 in the menu does nothing.
     Form1->activateWindow();
     QTRY_VERIFY(Form1->isActiveWindow());
@@ -126,34 +195,118 @@ void tst_HelpCommand::f1InTheOpenMenu()
     QTRY_VERIFY(Form1->Pomoc1->isVisible());
     Form1->Pomoc1->setActiveAction(Form1->Text1);
     QTest::keyClick(Form1->Pomoc1, Qt::Key_F1);
-    QVERIFY(!helpWindow());
+    QCOMPARE(viewer().processId(), 0);
     Form1->Pomoc1->close();
 
     Form1->Text1->trigger();
-    QVERIFY(helpWindow());
-    const QString contents = helpText();
-    closeHelp();
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 20000);
+    const QString contents = answers.takeFirst().at(1).toString();
 
     // Afterwards F1 on "Text" opens the topic of its help context, 1.
     Form1->Pomoc1->popup(Form1->mapToGlobal(QPoint(0, 0)));
     QTRY_VERIFY(Form1->Pomoc1->isVisible());
     Form1->Pomoc1->setActiveAction(Form1->Text1);
     QTest::keyClick(Form1->Pomoc1, Qt::Key_F1);
-    QVERIFY(helpWindow());
-    const QString topic1 = helpText();
-    QVERIFY(!topic1.isEmpty());
-    QVERIFY(topic1 != contents);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 20000);
+    const QList<QVariant> topic1 = answers.takeFirst();
+    QCOMPARE(topic1.at(0).toBool(), true);
+    QVERIFY(topic1.at(1).toString() != contents);
     Form1->Pomoc1->close();
-    closeHelp();
 
     // F1 on "About", which has no help context, asks for context 0, which the file lacks.
     Form1->Pomoc1->popup(Form1->mapToGlobal(QPoint(0, 0)));
     QTRY_VERIFY(Form1->Pomoc1->isVisible());
     Form1->Pomoc1->setActiveAction(Form1->About1);
     QTest::keyClick(Form1->Pomoc1, Qt::Key_F1);
-    QVERIFY(helpWindow());
-    QVERIFY(helpText() != topic1);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 20000);
+    QCOMPARE(answers.at(0).at(0).toBool(), false);
+    QVERIFY2(answers.at(0).at(1).toString().contains("nie ma tematu o numerze 0"),
+             qPrintable(answers.at(0).at(1).toString()));
     Form1->Pomoc1->close();
+}
+
+void tst_HelpCommand::hostileHelpFile_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("answer"); // the start of the page shown; empty: no answer
+    QTest::addColumn<QString>("viewer"); // where the game finds its viewer; empty: the built one
+
+    const QByteArray tables = "<h1 id=a>Tabele</h1>" + QByteArray("<table><tr><td>").repeated(20);
+    QTest::newRow("nested tables") << tables
+                                   << "Plik pomocy „ZAKRYTKA.HLP” ma nieprawidłowy "
+                                      "format. Wiersz 1: elementy są zagnieżdżone"
+                                   << QString();
+    const QByteArray bold = "<h1 id=a>B</h1>" + QByteArray("<b>").repeated(1300000);
+    QTest::newRow("nested bold") << bold << "Plik pomocy „ZAKRYTKA.HLP” ma nieprawidłowy format."
+                                 << QString();
+    QTest::newRow("style sheet before many topics") << amplified() << "Pierwszy" << QString();
+    // A viewer that does not answer is ended, and the next call starts a new one.
+    QTest::newRow("viewer stopped") << QByteArray() << QString() << QString();
+    // Without its viewer the game goes on, and says why on standard error.
+    QTest::newRow("viewer missing") << QByteArray() << QString() << "nie-ma/zakrytka-help";
+}
+
+void tst_HelpCommand::hostileHelpFile()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, answer);
+    QFETCH(QString, viewer);
+    if (!contents.isEmpty())
+        writeFile("ZAKRYTKA.HLP", contents);
+    const QByteArray built = qgetenv("ZAKRYTKA_HELP_VIEWER");
+    if (!viewer.isEmpty())
+        qputenv("ZAKRYTKA_HELP_VIEWER", viewer.toLocal8Bit());
+    QSignalSpy answers(&HelpViewer::instance(), &HelpViewer::answered);
+    // The game's own timers go on while the viewer works.
+    int ticks = 0;
+    QTimer ticking;
+    connect(&ticking, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticking.start(10);
+
+    if (answer.isEmpty() && viewer.isEmpty()) {
+        Form1->Text1->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 20000);
+        const qint64 stopped = HelpViewer::instance().processId();
+        ::kill(pid_t(stopped), SIGSTOP);
+        StandardErrorCatcher caught;
+        Form1->Text1->trigger();
+        const int before = ticks;
+        QTRY_VERIFY_WITH_TIMEOUT(!isRunning(stopped), 20000);
+        QVERIFY(ticks > before);
+        QCOMPARE(HelpViewer::instance().processId(), 0);
+        QCOMPARE(caught.release().count('\n'), 1);
+        Form1->Text1->trigger();
+        QVERIFY(HelpViewer::instance().processId() > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 2, 20000);
+        QCOMPARE(answers.at(1).at(0).toBool(), true);
+        return;
+    }
+
+    StandardErrorCatcher caught;
+    ErrorBoxWatcher watcher;
+    Form1->Text1->trigger();
+    const QByteArray said = caught.release();
+    qputenv("ZAKRYTKA_HELP_VIEWER", built);
+    if (!viewer.isEmpty()) {
+        QCOMPARE(HelpViewer::instance().processId(), 0);
+        QVERIFY2(said.count('\n') == 1 && said.startsWith("zakrytka: ") &&
+                     said.contains(viewer.toLocal8Bit()),
+                 said.constData());
+        const int before = ticks;
+        QTRY_VERIFY(ticks > before);
+        QVERIFY(watcher.boxes.isEmpty());
+        QVERIFY(Form1->isEnabled());
+        return;
+    }
+    const qint64 pid = HelpViewer::instance().processId();
+    const int before = ticks;
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 60000);
+    QVERIFY2(answers.at(0).at(1).toString().startsWith(answer),
+             qPrintable(answers.at(0).at(1).toString()));
+    QVERIFY(ticks > before);
+    const qint64 peak = peakMemoryKiB(pid);
+    QVERIFY2(peak > 0 && peak < 200 * 1024, qPrintable(QString::number(peak)));
+    QVERIFY(Form1->isEnabled());
 }
 
 QTEST_MAIN(tst_HelpCommand)

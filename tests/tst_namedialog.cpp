@@ -338,6 +338,18 @@ void tst_NameDialog::refusedCharacters_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("cursorAfter");
     const QString polish = QStringLiteral("ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ");
+    // A refused character into the empty box changes nothing: "Zatwierdź" stays disabled.
+    QTest::newRow("typed å into the empty box")
+        << Entry::Typed << QString() << 0 << QStringLiteral("å") << QString() << 0;
+    QTest::newRow("typed Ж into the empty box")
+        << Entry::Typed << QString() << 0 << QStringLiteral("Ж") << QString() << 0;
+    // The box holds at most 65 536 characters; of a longer paste the end is cut off.
+    const QString longest(65536, QLatin1Char('a'));
+    QTest::newRow("Ctrl+V, the longest name")
+        << Entry::CtrlV << QString() << 0 << longest << longest << 65536;
+    QTest::newRow("Ctrl+V, longer than the longest name")
+        << Entry::CtrlV << QStringLiteral("Jan") << 1 << QString(70000, QLatin1Char('x'))
+        << QStringLiteral("J") + QString(65533, QLatin1Char('x')) + QStringLiteral("an") << 65534;
     QTest::newRow("typed Cyrillic and emoji")
         << Entry::Typed << QString() << 0 << QStringLiteral("AlaЖ😀ma") << QStringLiteral("Alama")
         << 5;
@@ -408,6 +420,12 @@ void tst_NameDialog::refusedCharacters()
 
     QCOMPARE(edit->text(), after);
     QCOMPARE(edit->cursorPosition(), cursorAfter);
+    if (before.isEmpty() && after.isEmpty()) {
+        QVERIFY2(!Form3->Button2->isEnabled(), "nothing has changed");
+        pressInDialog(Qt::Key_Return);
+        QVERIFY2(Form3->isVisible(), "Enter must not confirm an unchanged name");
+        return;
+    }
     confirm();
     QCOMPARE(playerName(), after);
 }

@@ -5,10 +5,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QTest>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +24,7 @@ const QStringList DesignTexts = {"250",    "200", "Ruzize", "Vudero", "",       
 QStringList boxTexts(const TForm7 &form)
 {
     QStringList texts;
-    for (const QLineEdit *box : form.fileBoxes())
+    for (const toolkit::EditBox *box : form.fileBoxes())
         texts << box->text();
     return texts;
 }
@@ -72,6 +73,8 @@ private slots:
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
     void writeKeepsPermissionsAndLinks();
+    void writeRemovesLeftovers_data();
+    void writeRemovesLeftovers();
     void systemErrorsMapToMessages_data();
     void systemErrorsMapToMessages();
 
@@ -223,6 +226,7 @@ void tst_ScoreFile::readErrors_data()
     QTest::newRow("dangling link") << "dangling" << 2 << "File not found";
     QTest::newRow("no read permission") << "unreadable" << 5 << "File access denied";
     QTest::newRow("device") << "device" << 5 << "File access denied";
+    QTest::newRow("larger than 16 MiB") << "oversized" << 27 << "I/O error 27";
 }
 
 void tst_ScoreFile::readErrors()
@@ -243,6 +247,10 @@ void tst_ScoreFile::readErrors()
         QFile::setPermissions("sys.dll", QFile::WriteOwner);
     } else if (kind == "device") {
         QCOMPARE(::symlink("/dev/zero", "sys.dll"), 0);
+    } else if (kind == "oversized") {
+        // Refused before a byte is read, so the file can be all holes.
+        writeFile("sys.dll", startingScoreFile());
+        QVERIFY(QFile::resize("sys.dll", (16 << 20) + 1));
     }
     setBoxTexts(*m_form, DesignTexts);
     const auto error = errorOf([this] { readScoreFile(*m_form); });
@@ -317,6 +325,44 @@ void tst_ScoreFile::writeKeepsPermissionsAndLinks()
     QCOMPARE(QDir("shared").entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
+void tst_ScoreFile::writeRemovesLeftovers_data()
+{
+    QTest::addColumn<QString>("name");
+    // Locked as by another game that is writing it right now.
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("left by a killed game") << ".sys.dll.a1B2c3" << false << true;
+    QTest::newRow("being written by another game") << ".sys.dll.Zx9Qw0" << true << false;
+    QTest::newRow("five letters") << ".sys.dll.a1B2c" << false << false;
+    QTest::newRow("seven letters") << ".sys.dll.a1B2c3d" << false << false;
+    QTest::newRow("not hidden") << "sys.dll.a1B2c3" << false << false;
+    QTest::newRow("not a letter or digit") << ".sys.dll.a1B-c3" << false << false;
+    QTest::newRow("another file's") << ".sys.dl.a1B2c3" << false << false;
+}
+
+void tst_ScoreFile::writeRemovesLeftovers()
+{
+    // A save removes the temporary files that killed saves left behind, and nothing else.
+    QFETCH(QString, name);
+    QFETCH(bool, locked);
+    QFETCH(bool, removed);
+    writeFile("sys.dll", startingScoreFile());
+    writeFile(name, "2000\r\n");
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    if (locked)
+        QCOMPARE(::flock(fd, LOCK_EX), 0);
+    setBoxTexts(*m_form, DesignTexts);
+    writeScoreFile(*m_form);
+    ::close(fd);
+    QCOMPARE(readFile("sys.dll"), startingScoreFile());
+    QStringList expected{"sys.dll"};
+    if (!removed)
+        expected << name;
+    expected.sort();
+    QCOMPARE(filesHere(), expected);
+}
+
 void tst_ScoreFile::systemErrorsMapToMessages_data()
 {
     QTest::addColumn<int>("err");
@@ -331,6 +377,8 @@ void tst_ScoreFile::systemErrorsMapToMessages_data()
     QTest::newRow("EISDIR") << EISDIR << 5 << "File access denied";
     QTest::newRow("EROFS") << EROFS << 5 << "File access denied";
     QTest::newRow("ENOSPC") << ENOSPC << 101 << "Disk full";
+    QTest::newRow("EDQUOT") << EDQUOT << 101 << "Disk full";
+    QTest::newRow("EFBIG") << EFBIG << 27 << "I/O error 27";
     // Other numbers keep their own, even where they equal one of the named codes.
     QTest::newRow("EIO") << EIO << EIO << QString("I/O error %1").arg(EIO);
     QTest::newRow("ESRCH") << ESRCH << ESRCH << QString("I/O error %1").arg(ESRCH);

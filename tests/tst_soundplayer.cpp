@@ -1,20 +1,28 @@
 #include "platform/SoundPlayer.h"
+#include "support/TestSupport.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <csignal>
 #include <cstring>
 #include <memory>
 #include <numbers>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -163,6 +171,19 @@ Heard heardIn(const QString &outputFile)
     return heard;
 }
 
+// Whether this process has the file open.
+bool isOpen(const QString &file)
+{
+    const QString target = QFileInfo(file).absoluteFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd :
+         fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFile::symLinkTarget(fds.filePath(fd)) == target)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class tst_SoundPlayer : public QObject {
@@ -178,6 +199,8 @@ private slots:
     void findsFileByName();
     void playsDefaultSoundForUnplayableFile_data();
     void playsDefaultSoundForUnplayableFile();
+    void lowRatesAndLongSounds_data();
+    void lowRatesAndLongSounds();
     void readsFileAfreshAtEveryCall();
     void playsTheGameSounds_data();
     void playsTheGameSounds();
@@ -306,26 +329,33 @@ void tst_SoundPlayer::findsFileByName()
 void tst_SoundPlayer::playsDefaultSoundForUnplayableFile_data()
 {
     QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<bool>("folder");
+    // What "C" is when it is not a file: a folder, a FIFO no one writes to, or a device.
+    QTest::addColumn<QString>("special");
 
     const QByteArray tone = toneWave(Encoding::Signed16, 1, 22050, 0.4, 440.0);
     QByteArray unknownEncoding =
         waveFile(Encoding::Signed16, 1, 22050,
                  toneSamples(Encoding::Signed16, 1, 22050, 0.4, 440.0), 0x1234);
 
-    QTest::newRow("missing") << QByteArray() << false;
-    QTest::newRow("text") << QByteArray("To nie jest dźwięk.\n") << false;
-    QTest::newRow("cut-off header") << tone.left(30) << false;
-    QTest::newRow("unknown encoding") << unknownEncoding << false;
-    QTest::newRow("folder") << QByteArray() << true;
+    QTest::newRow("missing") << QByteArray() << QString();
+    QTest::newRow("text") << QByteArray("To nie jest dźwięk.\n") << QString();
+    QTest::newRow("cut-off header") << tone.left(30) << QString();
+    QTest::newRow("unknown encoding") << unknownEncoding << QString();
+    QTest::newRow("folder") << QByteArray() << "folder";
+    QTest::newRow("FIFO") << QByteArray() << "fifo";
+    QTest::newRow("device") << QByteArray() << "/dev/zero";
 }
 
 void tst_SoundPlayer::playsDefaultSoundForUnplayableFile()
 {
     QFETCH(QByteArray, contents);
-    QFETCH(bool, folder);
-    if (folder)
+    QFETCH(QString, special);
+    if (special == "folder")
         QVERIFY(QDir().mkdir("C"));
+    else if (special == "fifo")
+        QVERIFY(::mkfifo("C", 0600) == 0);
+    else if (!special.isEmpty())
+        QVERIFY(QFile::link(special, "C"));
     else if (!contents.isNull())
         QVERIFY(writeFile("C", contents));
 
@@ -335,6 +365,72 @@ void tst_SoundPlayer::playsDefaultSoundForUnplayableFile()
     QVERIFY2(!played, "an unplayable file must not count as played");
     QVERIFY2(heard.audible == m_defaultSound,
              qPrintable(QStringLiteral("heard %1 s of something else").arg(heard.seconds())));
+}
+
+void tst_SoundPlayer::lowRatesAndLongSounds_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("frames");
+
+    QTest::newRow("1 Hz, 83 minutes in 10 KB") << 1 << 5000;
+    QTest::newRow("8 Hz, 10 s in 204 bytes") << 8 << 80;
+}
+
+void tst_SoundPlayer::lowRatesAndLongSounds()
+{
+    // Whatever rate and length a file declares, at most its first 30 s play and the memory
+    // playing it takes stays small.
+    QFETCH(int, rate);
+    QFETCH(int, frames);
+    QByteArray halfScale;
+    for (int i = 0; i < frames; ++i)
+        appendLe(halfScale, 0x4000, 2);
+    QVERIFY(writeFile("C", waveFile(Encoding::Signed16, 1, rate, halfScale)));
+
+    // The disk driver takes the sound as fast as it comes, but the call still lasts as long as
+    // the sound: the player's interruption ends the wait once the driver has closed its file, or
+    // when the file has grown far beyond 30 s of sound, silent gaps included.
+    qputenv("SDL_DISKAUDIODELAY", "0");
+    int wake[2];
+    QVERIFY(::pipe2(wake, O_CLOEXEC) == 0);
+    platform::interruptSoundsOn(wake[0], [] {});
+    const qint64 tooMuch = qint64(200) << 20;
+    QFile::remove(m_outputFile);
+    std::atomic<bool> over = false;
+    std::thread watcher([&] {
+        bool opened = false;
+        for (int i = 0; i < 120000 && !over; ++i) {
+            const bool open = isOpen(m_outputFile);
+            opened |= open;
+            if ((opened && !open) || QFileInfo(m_outputFile).size() > tooMuch)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        [[maybe_unused]] const ssize_t written = ::write(wake[1], "x", 1);
+    });
+    QVERIFY(testsupport::resetPeakMemory());
+    const qint64 before = testsupport::peakMemoryKib();
+    platform::playSound(".\\C", nullptr, 0);
+    const qint64 grown = testsupport::peakMemoryKib() - before;
+    over = true;
+    watcher.join();
+    platform::interruptSoundsOn(-1, {});
+    ::close(wake[0]);
+    ::close(wake[1]);
+    qunsetenv("SDL_DISKAUDIODELAY");
+    const Heard heard = heardIn(m_outputFile);
+
+    // The driver fills the gaps between the player's feeds with silence, so what was played is
+    // the count of frames at the file's level, not the span from the first to the last.
+    int played = 0;
+    for (int f = 0; f < heard.frames(); ++f)
+        played += heard.audible[std::size_t(f) * platform::soundDeviceChannels] > 8000;
+    const double seconds = double(played) / platform::soundDeviceRate;
+    const double expected = std::min(double(frames) / rate, 30.0);
+    QVERIFY2(std::abs(seconds - expected) < 0.05,
+             qPrintable(QStringLiteral("heard %1 s of sound").arg(seconds)));
+    QVERIFY2(grown < 64 * 1024 + testsupport::quarantineKib,
+             qPrintable(QStringLiteral("memory grew by %1 KiB").arg(grown)));
 }
 
 void tst_SoundPlayer::readsFileAfreshAtEveryCall()

@@ -5,6 +5,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <new>
+#include <stdexcept>
+#include <vector>
+
 using namespace testsupport;
 using toolkit::Timer;
 
@@ -17,6 +21,8 @@ private slots:
     void switchingOnAStoppedTimerStartsAFullInterval();
     void oneShotUse();
     void neverReentersItsHandler();
+    void errorBoxTexts_data();
+    void errorBoxTexts();
 };
 
 void tst_Timer::switchingOnARunningTimerKeepsItsCountdown()
@@ -103,6 +109,32 @@ void tst_Timer::neverReentersItsHandler()
     QCOMPARE(watcher.mostOpen, 1);
     QCOMPARE(watcher.boxes.first().text, QStringLiteral("boom."));
     QVERIFY(entered >= 3);
+}
+
+void tst_Timer::errorBoxTexts_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("the game's error") << 0 << "boom.";
+    QTest::newRow("allocation failure") << 1 << "Out of memory.";
+    QTest::newRow("size beyond any allocation") << 2 << "Out of memory.";
+}
+
+void tst_Timer::errorBoxTexts()
+{
+    // The error box speaks the game's language, never the C++ library's.
+    QFETCH(int, error);
+    QFETCH(QString, text);
+    ErrorBoxWatcher watcher;
+    toolkit::guard([error] {
+        if (error == 0)
+            throw toolkit::Exception(QStringLiteral("boom"));
+        if (error == 1)
+            throw std::bad_alloc();
+        std::vector<char>().reserve(std::size_t(-1));
+    });
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes.first().text, text);
 }
 
 QTEST_MAIN(tst_Timer)

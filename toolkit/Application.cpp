@@ -1,6 +1,7 @@
 #include "toolkit/Application.h"
 
 #include "platform/HelpEngine.h"
+#include "platform/SoundPlayer.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handler.h"
 
@@ -140,6 +141,10 @@ void Application::installTerminationSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    // A sound holds the message loop up for its length; a signal meanwhile stops it and abandons
+    // the handler that played it, and the loop then ends the program as it does for any signal.
+    platform::interruptSoundsOn(signalPipe[0], [] { throw Terminating(); });
 }
 
 void Application::onSignalPipe()

@@ -53,7 +53,8 @@ public:
     // Asks the help engine to show the help file; does nothing while no help file is named.
     bool helpCommand(quint16 command, quint32 data);
 
-    // SIGINT and SIGTERM close the main window, which ends the program.
+    // SIGINT, SIGTERM and SIGHUP (the terminal that started the game has closed) close the main
+    // window, which ends the program, even while a sound plays.
     void installTerminationSignals();
 
     // Destroys every form (no close handler runs) and forgets the main window and the terminated

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace toolkit {
 
 namespace {
@@ -25,6 +27,13 @@ public:
             else if (i < pos)
                 --newPos;
         }
+        // Of what goes in, the end that would pass the longest text is cut off.
+        if (kept.size() > CodePageEdit::maxLength) {
+            const qsizetype over = kept.size() - CodePageEdit::maxLength;
+            const qsizetype from = std::max<qsizetype>(newPos - over, 0);
+            kept.remove(from, over);
+            newPos = int(from);
+        }
         if (kept.size() != input.size()) {
             QApplication::beep();
             input = kept;
@@ -39,6 +48,12 @@ public:
 CodePageEdit::CodePageEdit(QWidget *parent) : QLineEdit(parent)
 {
     setValidator(new CodePageValidator(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text == m_reported)
+            return;
+        m_reported = text;
+        emit changed();
+    });
 }
 
 bool CodePageEdit::accepts(QChar c)

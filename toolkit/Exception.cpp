@@ -48,6 +48,7 @@ EInOutError EInOutError::fromErrno(int err)
     case EROFS:
         return fromCode(5);
     case ENOSPC:
+    case EDQUOT:
         return fromCode(101);
     default:
         return EInOutError(err, QStringLiteral("I/O error %1").arg(err));

@@ -44,6 +44,11 @@ TextFileReader::TextFileReader(const QString &fileName)
         m_fd = -1;
         throw EInOutError::fromCode(5);
     }
+    if (st.st_size > largestFile) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw EInOutError::fromErrno(EFBIG);
+    }
 }
 
 TextFileReader::~TextFileReader()
@@ -68,6 +73,12 @@ int TextFileReader::peek()
             m_pos = 0;
             throw EInOutError::fromErrno(err);
         }
+        m_read += got;
+        if (m_read > largestFile) {
+            m_buffer.clear();
+            m_pos = 0;
+            throw EInOutError::fromErrno(EFBIG);
+        }
         m_buffer.resize(got);
         m_pos = 0;
         if (got == 0) {
@@ -85,20 +96,26 @@ int TextFileReader::peek()
 
 QString TextFileReader::readLine()
 {
-    QByteArray line;
+    // Decoded a piece at a time, so a long line is held only once, as text.
+    QString line;
     for (;;) {
         const int byte = peek();
         if (byte < 0)
             break;
-        ++m_pos;
         if (byte == CR) {
+            ++m_pos;
             if (peek() == LF)
                 ++m_pos;
             break;
         }
-        line.append(char(byte));
+        // The rest of the line within what has been read, at once.
+        qsizetype end = m_pos + 1;
+        while (end < m_buffer.size() && m_buffer.at(end) != CR && m_buffer.at(end) != CtrlZ)
+            ++end;
+        line.append(CodePage::decode(QByteArrayView(m_buffer).sliced(m_pos, end - m_pos)));
+        m_pos = end;
     }
-    return CodePage::decode(line);
+    return line;
 }
 
 void TextFileReader::close()

@@ -5,10 +5,13 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +41,54 @@ QByteArray baseNameOf(const QByteArray &path)
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
+// The temporary files of a write are named "." + the file's name + "." + six letters or digits.
+bool isTemporaryName(const QByteArray &name, const QByteArray &prefix)
+{
+    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        return false;
+    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+        const char c = name.at(i);
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Whether the open file fd is still the one the path names.
+bool stillNamed(int fd, const QByteArray &path)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// Removes what writes of the file left behind when their program was killed: temporary files of
+// its name whose lock can be taken, as no running write holds it. Nothing else is touched, and a
+// failure here is no failure of the write.
+void removeLeftovers(const QByteArray &directory, const QByteArray &baseName)
+{
+    DIR *dir = ::opendir(directory.constData());
+    if (!dir)
+        return;
+    const QByteArray prefix = '.' + baseName + '.';
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!isTemporaryName(name, prefix))
+            continue;
+        const QByteArray path = directory + '/' + name;
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            stillNamed(fd, path))
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 TextFileWriter::TextFileWriter(const QString &fileName)
@@ -65,8 +116,22 @@ TextFileWriter::TextFileWriter(const QString &fileName)
             m_target = QByteArray(resolved);
     }
 
-    QByteArray pattern = directoryOf(m_target) + '/' + '.' + baseNameOf(m_target) + ".XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    removeLeftovers(directoryOf(m_target), baseNameOf(m_target));
+    int fd = -1;
+    QByteArray pattern;
+    for (;;) {
+        pattern = directoryOf(m_target) + '/' + '.' + baseNameOf(m_target) + ".XXXXXX";
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0)
+            break;
+        // Locked for as long as it is written, so that another game's clean-up leaves it alone.
+        // That clean-up may have taken it in the moment before the lock: then it is gone, and a
+        // fresh one is made.
+        // Where the file system has no locks, no clean-up can take it either.
+        if (::flock(fd, LOCK_EX) != 0 || stillNamed(fd, pattern))
+            break;
+        ::close(fd);
+    }
     if (fd >= 0) {
         m_fd = fd;
         m_temporary = pattern;
@@ -127,7 +192,11 @@ void TextFileWriter::writeLine(const QString &text)
 {
     if (m_fd < 0)
         throw EInOutError::fromCode(103);
-    writeAll(CodePage::encode(text) + "\r\n");
+    // A piece at a time, so a long line is never held twice.
+    constexpr qsizetype Piece = 64 * 1024;
+    for (qsizetype at = 0; at < text.size(); at += Piece)
+        writeAll(CodePage::encode(QStringView(text).sliced(at, std::min(Piece, text.size() - at))));
+    writeAll(QByteArrayLiteral("\r\n"));
 }
 
 void TextFileWriter::close()

@@ -25,8 +25,8 @@ cleanup() {
 trap cleanup EXIT
 cd "$work"
 
-# The programs installed beside the game in libexec/zakrytka, from the build (ZAKRYTKA_PROGRAMS).
-programs=${ZAKRYTKA_PROGRAMS:-zakrytka}
+# The game and its help viewer, installed in libexec/zakrytka.
+programs='zakrytka zakrytka-help'
 app_id=org.example.zakrytka
 icon_sizes='16 22 24 32 48 64 128 256'
 

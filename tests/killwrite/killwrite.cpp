@@ -1,5 +1,6 @@
 // Saving the score file survives the program being killed at any moment: "sys.dll" is always
-// either the old file or the new one, byte for byte, never a mix or a part of one.
+// either the old file or the new one, byte for byte, never a mix or a part of one, and the
+// temporary files of killed saves do not pile up.
 //
 //   killwrite drive STARTING_FILE KILLS   in the current folder: starts the writer KILLS times,
 //                                         kills it with SIGKILL at a random moment, checks the file
@@ -209,6 +210,13 @@ int drive(const char *self, const char *startingFile, int kills)
         }
         QStringList strangers;
         leftBehind = temporaryFiles(strangers);
+        // Each save removes what the killed saves before it left: only the last kill's can be
+        // there.
+        if (leftBehind > 1) {
+            std::fprintf(stderr, "killwrite: kill %d: %d temporary files left behind\n", k + 1,
+                         leftBehind);
+            ++bad;
+        }
         if (!strangers.isEmpty()) {
             std::fprintf(stderr, "killwrite: kill %d: unexpected files: %s\n", k + 1,
                          qPrintable(strangers.join(u' ')));

@@ -42,6 +42,24 @@ QByteArray readFile(const QString &name)
     return file.readAll();
 }
 
+qint64 peakMemoryKib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+bool resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
 static QString dataDir()
 {
     const QString dir = qEnvironmentVariable("ZAKRYTKA_DATA_DIR");

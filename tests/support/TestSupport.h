@@ -34,6 +34,18 @@ void copyDataFile(const QString &name);
 // The shipped starting score file's bytes.
 QByteArray startingScoreFile();
 
+// The most resident memory this process has had, in KiB (VmHWM), and setting that mark back to
+// what it has now; false when the system does not allow it.
+qint64 peakMemoryKib();
+bool resetPeakMemory();
+// Under AddressSanitizer the peak also holds what was freed but is kept back in its quarantine,
+// 256 MiB at most by default.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr qint64 quarantineKib = 256 * 1024;
+#else
+inline constexpr qint64 quarantineKib = 0;
+#endif
+
 // Sets up Qt the way the game does; safe to call more than once.
 void setUpApplication();
 // Creates the game's windows. With loadNow, the splash window's load step runs at once instead of
