@@ -2,6 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Platform.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -12,9 +13,13 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStyleOption>
 #include <QTextEdit>
+#include <QWindow>
 
 #include <limits>
 
@@ -60,7 +65,7 @@ void Form::closeEvent(QCloseEvent *event)
     // The window is hidden (or the program ended) by our own close operation, never by Qt.
     event->ignore();
     if (takesCloseRequests())
-        guard([this] { close(); });
+        guard(this, [this] { close(); });
 }
 
 namespace {
@@ -91,12 +96,52 @@ void setBackColor(QWidget *widget, const QColor &color)
     widget->setAutoFillBackground(true);
 }
 
+namespace {
+
+// Draws a radio button's indicator with the standard colours, so the dot of the selected button
+// shows on its white circle whatever the button's text colour (the style paints the dot in it).
+class IndicatorStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element != PE_IndicatorRadioButton) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        QStyleOption standard(*option);
+        standard.palette = QApplication::palette();
+        standard.palette.setCurrentColorGroup(option->palette.currentColorGroup());
+        QProxyStyle::drawPrimitive(element, &standard, painter, widget);
+    }
+};
+
+} // namespace
+
 void setTextColor(QWidget *widget, const QColor &color)
 {
-    setColor(widget, QPalette::WindowText, color);
-    setColor(widget, QPalette::Text, color);
-    if (qobject_cast<QAbstractButton *>(widget))
-        setColor(widget, QPalette::ButtonText, color);
+    if (!qobject_cast<QAbstractButton *>(widget)) {
+        // Labels, and edit boxes even when disabled, so the player can read them.
+        setColor(widget, QPalette::WindowText, color);
+        setColor(widget, QPalette::Text, color);
+        return;
+    }
+    // A disabled button shows its text in the disabled colour.
+    QPalette palette = widget->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, color);
+    }
+    widget->setPalette(palette);
+    if (qobject_cast<QRadioButton *>(widget)) {
+        static QPointer<QStyle> indicatorStyle;
+        if (!indicatorStyle) {
+            indicatorStyle = new IndicatorStyle;
+            indicatorStyle->setParent(qApp);
+        }
+        widget->setStyle(indicatorStyle);
+    }
 }
 
 namespace {
@@ -164,6 +209,12 @@ void Form::applyDesign(Border border)
 
 void Form::showEvent(QShowEvent *event)
 {
+    if (m_owner) {
+        if (QWidget *owner = m_owner()) {
+            owner->winId();
+            windowHandle()->setTransientParent(owner->windowHandle());
+        }
+    }
     // Centred on the screen the first time it is shown; afterwards it comes back where it was.
     if (!m_placed) {
         m_placed = true;
@@ -172,7 +223,13 @@ void Form::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
     // without a title bar to click.
-    activateWindow();
+    makeActive(this);
+}
+
+void makeActive(QWidget *window)
+{
+    window->window()->winId();
+    window->window()->windowHandle()->requestActivate();
 }
 
 void Form::placeAtScreenCentre()
@@ -180,9 +237,25 @@ void Form::placeAtScreenCentre()
     const QScreen *screen = QApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    const QSize outer = frameGeometry().size();
-    move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
+    // The window manager is asked for the frame before the window is mapped, so the window is
+    // placed once and never moves afterwards.
+    m_frame = frameExtents(this);
+    centreWindow(this, screen->availableGeometry(), m_frame);
+}
+
+QRect Form::outerGeometry() const
+{
+    const QWindow *handle = windowHandle();
+    const QMargins known = handle && isVisible() ? handle->frameMargins() : QMargins();
+    return geometry().marginsAdded(known.isNull() ? m_frame : known);
+}
+
+void centreWindow(QWidget *window, const QRect &area, const QMargins &frame)
+{
+    const QSize outer = window->size().grownBy(frame);
+    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2,
+                         area.y() + (area.height() - outer.height()) / 2);
+    window->setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window->size()));
 }
 
 } // namespace toolkit
