@@ -98,10 +98,27 @@ void setBackColor(QWidget *widget, const QColor &color)
 
 namespace {
 
-// Draws a radio button's indicator with the standard colours, so the dot of the selected button
-// shows on its white circle whatever the button's text colour (the style paints the dot in it).
-class IndicatorStyle : public QProxyStyle {
+// Draws push and radio buttons by their own state: a window disabled by a dialog keeps its
+// buttons' looks, only a button that is itself disabled looks disabled. A radio button's dot is
+// drawn in the standard colours, so it shows on its white circle whatever the text colour (the
+// style paints the dot in it).
+class ButtonStyle : public QProxyStyle {
 public:
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+        if (!button || !widget || widget->isEnabled() || !widget->isEnabledTo(widget->window())) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionButton own(*button);
+        own.state |= State_Enabled;
+        own.palette.setCurrentColorGroup(widget->isActiveWindow() ? QPalette::Active
+                                                                  : QPalette::Inactive);
+        QProxyStyle::drawControl(element, &own, painter, widget);
+    }
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
@@ -115,6 +132,16 @@ public:
         QProxyStyle::drawPrimitive(element, &standard, painter, widget);
     }
 };
+
+QStyle *buttonStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new ButtonStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
 
 } // namespace
 
@@ -134,14 +161,6 @@ void setTextColor(QWidget *widget, const QColor &color)
             palette.setColor(group, role, color);
     }
     widget->setPalette(palette);
-    if (qobject_cast<QRadioButton *>(widget)) {
-        static QPointer<QStyle> indicatorStyle;
-        if (!indicatorStyle) {
-            indicatorStyle = new IndicatorStyle;
-            indicatorStyle->setParent(qApp);
-        }
-        widget->setStyle(indicatorStyle);
-    }
 }
 
 namespace {
@@ -174,6 +193,8 @@ void applyWidgetDesign(QWidget *widget)
         if (edit->maxLength() == 32767)
             edit->setMaxLength(std::numeric_limits<int>::max());
     }
+    if (qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget))
+        widget->setStyle(buttonStyle());
     if (auto *button = qobject_cast<QPushButton *>(widget))
         button->setAutoDefault(true);
     if (!widget->toolTip().isEmpty())

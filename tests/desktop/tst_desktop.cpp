@@ -298,9 +298,12 @@ void tst_Desktop::lastDealWithABadRanking()
     QTRY_VERIFY_WITH_TIMEOUT(isActive(Form3), Timeout);
     QTRY_VERIFY_WITH_TIMEOUT(Form1->SpeedButton7->isEnabledTo(Form1) && !Form1->Timer4->enabled(),
                              Timeout);
-    // The card backs are enabled buttons: drawn as designed, not embossed grey.
+    // The card backs and "Zmień imię" are enabled buttons in a window disabled by the dialog: they
+    // keep their looks (the card backs are not embossed grey, the button's text stays black).
     QTRY_VERIFY2_WITH_TIMEOUT(drawnAsDesigned(Form1->SpeedButton7), "the card backs look disabled",
                               Timeout);
+    QTRY_VERIFY2_WITH_TIMEOUT(darkest(onScreen(Form1->Button1)) < 64,
+                              "'Zmień imię' looks disabled behind the dialog", Timeout);
     // "Zatwierdź" is disabled: no pixel of its face in the enabled text colour (black).
     QTRY_VERIFY2_WITH_TIMEOUT(darkest(onScreen(Form3->Button2).copy(6, 6, 61, 13)) > 64,
                               "the disabled 'Zatwierdź' looks enabled", Timeout);
