@@ -204,6 +204,13 @@ void applyWidgetDesign(QWidget *widget)
         menuBar->setFont(QApplication::font());
         menuBar->setPalette(QApplication::palette());
     }
+    if (isEditBox(widget)) {
+        // A disabled edit box keeps its colours, so the player can read it.
+        QPalette palette = widget->palette();
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
+            palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+        widget->setPalette(palette);
+    }
 }
 
 } // namespace

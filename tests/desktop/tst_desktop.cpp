@@ -339,8 +339,8 @@ bool dotShows(QRadioButton *radio)
     return qGray(shown.pixel(indicator.center())) < 128 && radio->isChecked();
 }
 
-// Pictures are stretched pixel for pixel, radio buttons' dots show on both table colours, and
-// the About box's panel has a lowered outer and a raised inner bevel.
+// Pictures are stretched pixel for pixel, radio buttons' dots show on both table colours, the
+// About box's panel has a lowered outer and a raised inner bevel, disabled edit boxes are legible.
 void tst_Desktop::looks()
 {
     startGame();
@@ -377,6 +377,11 @@ void tst_Desktop::looks()
                qGray(panel.pixel(right, y)) > qGray(panel.pixel(right - 1, y));
     };
     QTRY_VERIFY2_WITH_TIMEOUT(bevels(), "not a lowered outer and a raised inner bevel", Timeout);
+
+    // The hall of fame's disabled boxes keep their black text.
+    Form1->Nowawpisy1->trigger();
+    QTRY_VERIFY2_WITH_TIMEOUT(isSettled(Form7) && darkest(onScreen(Form7->Edit3)) < 64,
+                              "the hall of fame's names are greyed", Timeout);
 }
 
 QTEST_MAIN(tst_Desktop)
