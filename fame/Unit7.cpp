@@ -30,8 +30,9 @@ const Place places[5] = {
 TForm7::TForm7(QWidget *parent) : toolkit::Form(parent)
 {
     setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setOwner([] { return Form1; });
     applyDesign(toolkit::Border::Sizeable);
     // "Kasowanie kwot" is the only control that takes the focus.
     for (QWidget *child : findChildren<QWidget *>())

@@ -8,8 +8,9 @@ TForm3 *Form3 = nullptr;
 TForm3::TForm3(QWidget *parent) : toolkit::Form(parent)
 {
     setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
+    setOwner([] { return Form1; });
     setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
     setDefaultButton(Button2);

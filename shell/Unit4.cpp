@@ -1,5 +1,6 @@
 #include "shell/Unit4.h"
 
+#include "table/Unit1.h"
 #include "toolkit/Handler.h"
 
 TAboutBox *AboutBox = nullptr;
@@ -7,9 +8,10 @@ TAboutBox *AboutBox = nullptr;
 TAboutBox::TAboutBox(QWidget *parent) : toolkit::Form(parent)
 {
     setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setOwner([] { return Form1; });
     setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
     setDefaultButton(OKButton);

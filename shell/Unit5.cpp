@@ -10,8 +10,9 @@ TForm5 *Form5 = nullptr;
 TForm5::TForm5(QWidget *parent) : toolkit::Form(parent)
 {
     setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
+    setOwner([] { return Form1; });
     setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
     Timer1 = new toolkit::Timer(this, 10, false);

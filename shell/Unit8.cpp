@@ -10,7 +10,8 @@ TForm8 *Form8 = nullptr;
 TForm8::TForm8(QWidget *parent) : toolkit::Form(parent)
 {
     setupUi(this);
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setOwner([] { return Form1; });
     applyDesign();
     // "&Nie" is the window's cancel button: Esc clicks it. Neither is the default button.
     setCancelButton(BitBtn2);

@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 #include "toolkit/Application.h"
+#include "toolkit/Platform.h"
 
 #include <QApplication>
 #include <QFont>
@@ -8,6 +9,7 @@
 
 int main(int argc, char *argv[])
 {
+    toolkit::choosePlatform();
     QApplication qapp(argc, argv);
     // The menu entry's name: desktops match the game's windows to its entry and icon by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.zakrytka"));

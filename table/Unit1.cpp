@@ -87,11 +87,11 @@ TForm1::TForm1(QWidget *parent) : toolkit::Form(parent)
     // A colour command runs when its radio button becomes selected, not when it is clicked again.
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            toolkit::guard([this] { RadioButton1Click(); });
+            toolkit::guard(this, [this] { RadioButton1Click(); });
     });
     connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            toolkit::guard([this] { RadioButton2Click(); });
+            toolkit::guard(this, [this] { RadioButton2Click(); });
     });
 
     menuCommand(Nowa2, &TForm1::Nowa2Click);
@@ -107,7 +107,7 @@ void TForm1::menuCommand(QAction *action, void (TForm1::*handler)())
 {
     connect(action, &QAction::triggered, this, [this, handler] {
         if (isEnabled() && isVisible())
-            toolkit::guard([this, handler] { (this->*handler)(); });
+            toolkit::guard(this, [this, handler] { (this->*handler)(); });
     });
 }
 
@@ -118,7 +118,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
         const QAction *item = menu->activeAction();
         const quint32 context = item ? item->property("helpContext").toUInt() : 0;
-        toolkit::guard([context] {
+        toolkit::guard(this, [context] {
             toolkit::Application::instance().helpCommand(platform::HELP_CONTEXT, context);
         });
         return true;

@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyleOptionSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 using namespace testsupport;
@@ -242,6 +244,30 @@ void tst_CardTable::stakeRefusesEditing()
     QWheelEvent wheel(QPointF(10, 10), box->mapToGlobal(QPointF(10, 10)), QPoint(0, 120),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(box, &wheel);
+    // Nothing in the context menu changes the stake (Qt's spin box offers Step up and Step down):
+    // each enabled item in turn is chosen with Enter.
+    for (int item = 0, items = 1; item < items; ++item) {
+        bool handled = false;
+        QTimer::singleShot(0, box, [&] {
+            handled = true;
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QList<QAction *> enabled;
+            for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+                if (action->isEnabled() && !action->isSeparator())
+                    enabled.append(action);
+            }
+            items = enabled.size();
+            if (item < items) {
+                menu->setActiveAction(enabled[item]);
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+        });
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(10, 10),
+                                  box->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(box, &request);
+        QTRY_VERIFY(handled && !QApplication::activePopupWidget());
+        QCOMPARE(box->text(), QStringLiteral("250"));
+    }
     QCOMPARE(box->text(), QStringLiteral("250"));
     QCOMPARE(toolkit::strToInt(box->text()), 250);
     QVERIFY(box->findChild<QLineEdit *>()->isReadOnly());

@@ -41,8 +41,10 @@ toolkit::Application &app()
 
 bool activate(QWidget *window)
 {
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
+    // Qt counts a window as active while one of its dialogs is; keys go to the focus window.
+    toolkit::makeActive(window);
+    return QTest::qWaitFor(
+        [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
 }
 
 QColor backgroundOf(const QWidget *widget)

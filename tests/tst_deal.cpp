@@ -674,8 +674,9 @@ void tst_Deal::nextDeal()
         checkNextDealStarted();
     });
     if (byKey) {
-        Form1->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Form1));
+        toolkit::makeActive(Form1);
+        QVERIFY(QTest::qWaitFor(
+            [] { return QGuiApplication::focusWindow() == Form1->windowHandle(); }));
         // The access key presses the button and releases it a moment later.
         QTest::keyClick(Form1, Qt::Key_O, Qt::AltModifier);
         QVERIFY2(QTest::qWaitFor([&handled] { return handled; }, 1000), "Alt+O must press \"OK\"");

@@ -5,6 +5,7 @@
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Platform.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -51,6 +52,8 @@ private slots:
     void endingTheProgram_data();
     void endingTheProgram();
     void newGameReplacesTheTable();
+    void platformChoice_data();
+    void platformChoice();
 
 private:
     TemporaryCurrentDir *m_dir = nullptr;
@@ -253,6 +256,54 @@ void tst_Startup::newGameReplacesTheTable()
     QCOMPARE(Form1->stawka->value(), 100);
     QVERIFY(Form1->Label3->isVisible() && Form1->Label4->isVisible());
     QCOMPARE(Application::instance().mainForm(), Form11);
+}
+
+void tst_Startup::platformChoice_data()
+{
+    // A null text stands for an unset variable.
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("X display, no choice") << QString() << ":0"
+                                          << "xcb";
+    QTest::newRow("X display, empty choice") << ""
+                                             << ":1"
+                                             << "xcb";
+    QTest::newRow("the player's choice") << "wayland"
+                                         << ":0"
+                                         << "wayland";
+    QTest::newRow("no X display") << QString() << QString() << QString();
+    QTest::newRow("empty X display") << QString() << "" << QString();
+}
+
+// With no platform chosen and an X display at hand the game runs on X11, where it may place its
+// windows and keep them on top; a player's choice stands.
+void tst_Startup::platformChoice()
+{
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    QFETCH(QString, chosen);
+    const QByteArray savedPlatform = qgetenv("QT_QPA_PLATFORM");
+    const QByteArray savedDisplay = qgetenv("DISPLAY");
+    const bool hadDisplay = qEnvironmentVariableIsSet("DISPLAY");
+    auto set = [](const char *name, const QString &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toLocal8Bit());
+    };
+    set("QT_QPA_PLATFORM", platform);
+    set("DISPLAY", display);
+    toolkit::choosePlatform();
+    const QString result = qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
+                               ? qEnvironmentVariable("QT_QPA_PLATFORM").section(';', 0, 0)
+                               : QString();
+    qputenv("QT_QPA_PLATFORM", savedPlatform);
+    if (hadDisplay)
+        qputenv("DISPLAY", savedDisplay);
+    else
+        qunsetenv("DISPLAY");
+    QCOMPARE(result, chosen);
 }
 
 QTEST_MAIN(tst_Startup)

@@ -154,7 +154,7 @@ void Application::onSignalPipe()
     }
     // The same as closing the splash window: the program ends and nothing is written.
     if (m_mainForm)
-        guard([this] { m_mainForm->close(); });
+        guard(m_mainForm.data(), [this] { m_mainForm->close(); });
     else
         terminate();
 }

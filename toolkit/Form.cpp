@@ -3,6 +3,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Platform.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -13,9 +14,13 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStyleOption>
 #include <QTextEdit>
+#include <QWindow>
 
 #include <limits>
 
@@ -61,7 +66,7 @@ void Form::closeEvent(QCloseEvent *event)
     // The window is hidden (or the program ended) by our own close operation, never by Qt.
     event->ignore();
     if (takesCloseRequests())
-        guard([this] { close(); });
+        guard(this, [this] { close(); });
 }
 
 namespace {
@@ -93,12 +98,71 @@ void setBackColor(QWidget *widget, const QColor &color)
     widget->setAutoFillBackground(true);
 }
 
+namespace {
+
+// Draws push and radio buttons by their own state: a window disabled by a dialog keeps its
+// buttons' looks, only a button that is itself disabled looks disabled. A radio button's dot is
+// drawn in the standard colours, so it shows on its white circle whatever the text colour (the
+// style paints the dot in it).
+class ButtonStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+        if (!button || !widget || widget->isEnabled() || !widget->isEnabledTo(widget->window())) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionButton own(*button);
+        own.state |= State_Enabled;
+        own.palette.setCurrentColorGroup(widget->isActiveWindow() ? QPalette::Active
+                                                                  : QPalette::Inactive);
+        QProxyStyle::drawControl(element, &own, painter, widget);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element != PE_IndicatorRadioButton) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        QStyleOption standard(*option);
+        standard.palette = QApplication::palette();
+        standard.palette.setCurrentColorGroup(option->palette.currentColorGroup());
+        QProxyStyle::drawPrimitive(element, &standard, painter, widget);
+    }
+};
+
+QStyle *buttonStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new ButtonStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+} // namespace
+
 void setTextColor(QWidget *widget, const QColor &color)
 {
-    setColor(widget, QPalette::WindowText, color);
-    setColor(widget, QPalette::Text, color);
-    if (qobject_cast<QAbstractButton *>(widget))
-        setColor(widget, QPalette::ButtonText, color);
+    if (!qobject_cast<QAbstractButton *>(widget)) {
+        // Labels, and edit boxes even when disabled, so the player can read them.
+        setColor(widget, QPalette::WindowText, color);
+        setColor(widget, QPalette::Text, color);
+        return;
+    }
+    // A disabled button shows its text in the disabled colour.
+    QPalette palette = widget->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, color);
+    }
+    widget->setPalette(palette);
 }
 
 namespace {
@@ -131,6 +195,8 @@ void applyWidgetDesign(QWidget *widget)
         if (edit->maxLength() == 32767)
             edit->setMaxLength(std::numeric_limits<int>::max());
     }
+    if (qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget))
+        widget->setStyle(buttonStyle());
     if (auto *button = qobject_cast<QPushButton *>(widget))
         button->setAutoDefault(true);
     if (!widget->toolTip().isEmpty())
@@ -139,6 +205,13 @@ void applyWidgetDesign(QWidget *widget)
         // The menu keeps the system's font and colours, not the window's.
         menuBar->setFont(QApplication::font());
         menuBar->setPalette(QApplication::palette());
+    }
+    if (isEditBox(widget)) {
+        // A disabled edit box keeps its colours, so the player can read it.
+        QPalette palette = widget->palette();
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
+            palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+        widget->setPalette(palette);
     }
 }
 
@@ -166,6 +239,12 @@ void Form::applyDesign(Border border)
 
 void Form::showEvent(QShowEvent *event)
 {
+    if (m_owner) {
+        if (QWidget *owner = m_owner()) {
+            owner->winId();
+            windowHandle()->setTransientParent(owner->windowHandle());
+        }
+    }
     // Centred on the screen the first time it is shown; afterwards it comes back where it was.
     if (!m_placed) {
         m_placed = true;
@@ -174,7 +253,13 @@ void Form::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
     // without a title bar to click.
-    activateWindow();
+    makeActive(this);
+}
+
+void makeActive(QWidget *window)
+{
+    window->window()->winId();
+    window->window()->windowHandle()->requestActivate();
 }
 
 void Form::placeAtScreenCentre()
@@ -182,9 +267,25 @@ void Form::placeAtScreenCentre()
     const QScreen *screen = QApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    const QSize outer = frameGeometry().size();
-    move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
+    // The window manager is asked for the frame before the window is mapped, so the window is
+    // placed once and never moves afterwards.
+    m_frame = frameExtents(this);
+    centreWindow(this, screen->availableGeometry(), m_frame);
+}
+
+QRect Form::outerGeometry() const
+{
+    const QWindow *handle = windowHandle();
+    const QMargins known = handle && isVisible() ? handle->frameMargins() : QMargins();
+    return geometry().marginsAdded(known.isNull() ? m_frame : known);
+}
+
+void centreWindow(QWidget *window, const QRect &area, const QMargins &frame)
+{
+    const QSize outer = window->size().grownBy(frame);
+    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2,
+                         area.y() + (area.height() - outer.height()) / 2);
+    window->setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window->size()));
 }
 
 } // namespace toolkit

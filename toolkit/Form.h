@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <functional>
+
 namespace toolkit {
 
 enum class CloseAction { None, Hide };
@@ -23,6 +25,9 @@ public:
     // request from the window manager goes the same way.
     void close();
 
+    // The whole window on the screen, frame included.
+    QRect outerGeometry() const;
+
 protected:
     // The window's close handler; none by default.
     virtual void formClose(CloseAction &action);
@@ -37,6 +42,10 @@ protected:
     void applyDesign(Border border = Border::Fixed);
     void placeAtScreenCentre();
 
+    // Makes the window a dialog of the window the function names at each showing: the window
+    // manager keeps it above that window, minimises it with it and leaves it off the task bar.
+    void setOwner(std::function<QWidget *()> owner) { m_owner = std::move(owner); }
+
     // Enter clicks the default button and Esc the cancel button, while they are enabled; Enter on
     // a focused push button clicks that button.
     void setDefaultButton(QPushButton *button) { m_defaultButton = button; }
@@ -48,9 +57,19 @@ protected:
 
 private:
     bool m_placed = false;
+    QMargins m_frame;
+    std::function<QWidget *()> m_owner;
     QPointer<QPushButton> m_defaultButton;
     QPointer<QPushButton> m_cancelButton;
 };
+
+// Places the window, frame included, at the centre of the area; frame is the frame the window
+// manager gives it.
+void centreWindow(QWidget *window, const QRect &area, const QMargins &frame);
+
+// Asks for the window to become the active one. (QWidget::activateWindow() asks nothing while the
+// window's dialog, or the window it is a dialog of, is active: Qt counts them as one.)
+void makeActive(QWidget *window);
 
 // The desktop's colour in the standard colour scheme.
 QColor desktopColor();

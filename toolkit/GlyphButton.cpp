@@ -86,11 +86,13 @@ void GlyphButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Button));
-    const QPixmap &image = isEnabled() ? m_normal : m_disabled;
+    // The button's own state decides its look: a window disabled by a dialog keeps it.
+    const bool enabled = isEnabledTo(window());
+    const QPixmap &image = enabled ? m_normal : m_disabled;
     if (image.isNull())
         return;
     QPoint at((width() - image.width()) / 2, (height() - image.height()) / 2);
-    if (isDown() && isEnabled())
+    if (isDown() && enabled)
         at += QPoint(1, 1);
     p.drawPixmap(at, image);
 }

@@ -11,8 +11,8 @@ void Image::paintEvent(QPaintEvent *)
     const QPixmap picture = pixmap();
     if (picture.isNull())
         return;
+    // A stretched picture is scaled pixel for pixel, without smoothing.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (hasScaledContents())
         painter.drawPixmap(rect(), picture);
     else

@@ -1,8 +1,10 @@
 #include "toolkit/SpinEdit.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStyleOptionSpinBox>
 #include <QStylePainter>
 
@@ -99,6 +101,16 @@ void SpinEdit::keyPressEvent(QKeyEvent *event)
 void SpinEdit::wheelEvent(QWheelEvent *event)
 {
     event->ignore();
+}
+
+void SpinEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The text box's own menu, which for a read-only box holds only Copy and Select All; the
+    // spin box would add Step up and Step down.
+    QMenu *menu = lineEdit()->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 QStyle::SubControl SpinEdit::arrowAt(const QPoint &pos) const
