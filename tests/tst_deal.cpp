@@ -426,7 +426,7 @@ void tst_Deal::shuffle()
         QChar lastToss;
         bool ended = false;
         for (const TickRecorder::Tick &tick : recorder.ticks) {
-            order << tick.timer.mid(tick.timer.indexOf(u'.') + 1) + u' ' + tick.note;
+            order << tick.timer + u' ' + tick.note;
             const QChar bit = tick.note[0];
             auto on = [&tick](int timer) { return tick.note[timer] == u'1'; };
             bool ok = true;
