@@ -40,13 +40,13 @@ TForm7::TForm7(QWidget *parent) : toolkit::Form(parent)
     Button1->setFocusPolicy(Qt::StrongFocus);
     Button1->setFocus();
 
-    Timer1 = new toolkit::Timer(this, 100, false);
-    Timer2 = new toolkit::Timer(this, 10, false);
-    Timer3 = new toolkit::Timer(this, 10, false);
-    Timer4 = new toolkit::Timer(this, 10, false);
-    Timer5 = new toolkit::Timer(this, 10, false);
-    Timer6 = new toolkit::Timer(this, 10, false);
-    Timer7 = new toolkit::Timer(this, 10, false);
+    Timer1 = new toolkit::Timer(this, 100, false, QStringLiteral("Timer1"));
+    Timer2 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer2"));
+    Timer3 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer3"));
+    Timer4 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer4"));
+    Timer5 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer5"));
+    Timer6 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer6"));
+    Timer7 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer7"));
     using toolkit::handle;
     using toolkit::Timer;
     handle(Timer1, &Timer::timer, this, &TForm7::Timer1Timer);

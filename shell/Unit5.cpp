@@ -15,7 +15,7 @@ TForm5::TForm5(QWidget *parent) : toolkit::Form(parent)
     setOwner([] { return Form1; });
     setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
-    Timer1 = new toolkit::Timer(this, 10, false);
+    Timer1 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer1"));
     toolkit::handle(Timer1, &toolkit::Timer::timer, this, &TForm5::Timer1Timer);
     toolkit::handle(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     toolkit::handle(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);

@@ -15,8 +15,8 @@ TForm11::TForm11(QWidget *parent) : toolkit::Form(parent)
     applyDesign();
     Label1->adjustSize();
 
-    Timer2 = new toolkit::Timer(this, 2000, true);
-    Timer1 = new toolkit::Timer(this, 100, false);
+    Timer2 = new toolkit::Timer(this, 2000, true, QStringLiteral("Timer2"));
+    Timer1 = new toolkit::Timer(this, 100, false, QStringLiteral("Timer1"));
     toolkit::handle(Timer2, &toolkit::Timer::timer, this, &TForm11::Timer2Timer);
     toolkit::handle(Timer1, &toolkit::Timer::timer, this, &TForm11::Timer1Timer);
 

@@ -58,11 +58,11 @@ TForm1::TForm1(QWidget *parent) : toolkit::Form(parent)
     applyDesign();
     Button1->setFocus();
 
-    Timer1 = new toolkit::Timer(this, 55, false);
-    Timer2 = new toolkit::Timer(this, 55, false);
-    Timer3 = new toolkit::Timer(this, 55, false);
-    Timer4 = new toolkit::Timer(this, 557, false);
-    Timer5 = new toolkit::Timer(this, 6, true);
+    Timer1 = new toolkit::Timer(this, 55, false, QStringLiteral("Timer1"));
+    Timer2 = new toolkit::Timer(this, 55, false, QStringLiteral("Timer2"));
+    Timer3 = new toolkit::Timer(this, 55, false, QStringLiteral("Timer3"));
+    Timer4 = new toolkit::Timer(this, 557, false, QStringLiteral("Timer4"));
+    Timer5 = new toolkit::Timer(this, 6, true, QStringLiteral("Timer5"));
 
     using toolkit::handle;
     using toolkit::Timer;

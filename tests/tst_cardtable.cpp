@@ -9,28 +9,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyleOptionSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
 using namespace testsupport;
-
-namespace {
-
-// The spin box's arrow centres, from the style's own layout of the control.
-QPoint arrowCentre(QSpinBox *box, QStyle::SubControl arrow)
-{
-    QStyleOptionSpinBox option;
-    option.initFrom(box);
-    option.subControls = QStyle::SC_All;
-    option.buttonSymbols = box->buttonSymbols();
-    option.frame = box->hasFrame();
-    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
-    return box->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, box).center();
-}
-
-} // namespace
 
 class tst_CardTable : public QObject {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include "table/Unit1.h"
 #include "toolkit/ClickLabel.h"
 #include "toolkit/GlyphButton.h"
+#include "toolkit/Timer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -341,14 +342,18 @@ void tst_Deal::shuffle_data()
 {
     QTest::addColumn<bool>("afterOk");
     QTest::addColumn<int>("shuffles");
-    QTest::newRow("first deal, behind the name dialog") << false << 1;
-    QTest::newRow("deals started with OK") << true << 3;
+    QTest::addColumn<QString>("heldBit"); // empty: the toss bit runs
+    QTest::newRow("first deal, behind the name dialog") << false << 1 << QString();
+    QTest::newRow("deals started with OK") << true << 3 << QString();
+    QTest::newRow("toss bit held at 0") << true << 1 << "0";
+    QTest::newRow("toss bit held at 1") << true << 1 << "1";
 }
 
 void tst_Deal::shuffle()
 {
     QFETCH(bool, afterOk);
     QFETCH(int, shuffles);
+    QFETCH(QString, heldBit);
     if (afterOk) {
         acceptAndConfirm();
         if (QTest::currentTestFailed())
@@ -357,6 +362,18 @@ void tst_Deal::shuffle()
     }
     const auto buttons = Form1->cardButtons();
     for (int round = 0; round < shuffles; ++round) {
+        if (!heldBit.isEmpty()) {
+            Form1->Timer5->setEnabled(false);
+            setTextOf(Form1->Edit1, heldBit);
+        }
+        // Each tick notes the toss bit and which of Timer1..Timer4 are on after its handler.
+        TickRecorder recorder([] {
+            QString note = textOf(Form1->Edit1);
+            for (const toolkit::Timer *timer :
+                 {Form1->Timer1, Form1->Timer2, Form1->Timer3, Form1->Timer4})
+                note += timer->enabled() ? u'1' : u'0';
+            return note;
+        });
         if (afterOk) {
             clickSlot(0);
             pressOk();
@@ -401,6 +418,35 @@ void tst_Deal::shuffle()
         QCOMPARE(Form1->Image1->pos(), resultPlace);
         QVERIFY(!Form1->Timer1->enabled() && !Form1->Timer2->enabled() &&
                 !Form1->Timer3->enabled() && !Form1->Timer4->enabled());
+
+        // Every step took its branch: a step to A or C goes on by the toss bit, a step to B leaves
+        // both others running. The toss bit flips at each tick of its own, and nothing steps
+        // after the end.
+        QStringList order;
+        QChar lastToss;
+        bool ended = false;
+        for (const TickRecorder::Tick &tick : recorder.ticks) {
+            order << tick.timer + u' ' + tick.note;
+            const QChar bit = tick.note[0];
+            auto on = [&tick](int timer) { return tick.note[timer] == u'1'; };
+            bool ok = true;
+            if (tick.timer == u"TForm1.Timer1")
+                ok = !ended && !on(1) && on(bit == u'0' ? 2 : 3);
+            else if (tick.timer == u"TForm1.Timer2")
+                ok = !ended && on(1) && !on(2) && on(3);
+            else if (tick.timer == u"TForm1.Timer3")
+                ok = !ended && !on(3) && on(bit == u'0' ? 1 : 2);
+            else if (tick.timer == u"TForm1.Timer4")
+                ok = !ended && tick.note.mid(1) == u"0000";
+            else if (tick.timer == u"TForm1.Timer5")
+                ok = bit != lastToss;
+            ended = ended || tick.timer == u"TForm1.Timer4";
+            lastToss = tick.timer == u"TForm1.Timer5" ? bit : lastToss;
+            QVERIFY2(ok, qPrintable(QStringLiteral("tick %1 of: ").arg(order.size()) +
+                                    order.join(u", ")));
+        }
+        QVERIFY2(ended, "the end of the shuffle must tick");
+        QVERIFY2(heldBit.isEmpty() == !lastToss.isNull(), "the toss bit must flip while it runs");
     }
 }
 

@@ -467,6 +467,7 @@ void tst_HallOfFame::ranking()
     QVERIFY(Form1->isEnabled());
     QVERIFY2(!Form8->isVisible(), "the new-game prompt follows only after a moment");
     QVERIFY(eventually([&] { return Form8->isVisible(); }));
+    QVERIFY2(!Form7->Timer7->enabled(), "the hand-over runs once");
     QVERIFY(!Form1->isEnabled());
     QVERIFY(m_errors->boxes.isEmpty());
 }

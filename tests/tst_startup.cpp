@@ -6,9 +6,11 @@
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Platform.h"
+#include "toolkit/Timer.h"
 
 #include <QApplication>
 #include <QPointer>
+#include <QSpinBox>
 #include <QTest>
 
 #include <csignal>
@@ -44,6 +46,8 @@ private slots:
     void init();
     void cleanup();
 
+    void designedTimers_data();
+    void designedTimers();
     void splashThenTable();
     void missingScoreFileRetriesUntilPlaced();
     void hugeScoreFiles_data();
@@ -75,6 +79,73 @@ void tst_Startup::cleanup()
     stopGame();
     delete m_dir;
     m_dir = nullptr;
+}
+
+void tst_Startup::designedTimers_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("timer");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("precise");
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<int>("repeats"); // the stake box's repeats before the interval is read
+    auto row = [](const char *window, const char *timer, int interval, bool on, int repeats = 0) {
+        QTest::addRow("%s %s%s", window, timer, repeats ? " repeating" : "")
+            << window << timer << interval << true << on << repeats;
+    };
+    row("TForm11", "Timer2", 2000, true);
+    row("TForm11", "Timer1", 100, false);
+    row("TForm1", "Timer1", 55, false);
+    row("TForm1", "Timer2", 55, false);
+    row("TForm1", "Timer3", 55, false);
+    row("TForm1", "Timer4", 557, false);
+    row("TForm1", "Timer5", 6, true);
+    row("TForm1", "stawka/repeat", 400, false);
+    row("TForm1", "stawka/repeat", 100, false, 1);
+    row("TForm7", "Timer1", 100, false);
+    for (const char *timer : {"Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer7"})
+        row("TForm7", timer, 10, false);
+    row("TForm5", "Timer1", 10, false);
+}
+
+void tst_Startup::designedTimers()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, timer);
+    QFETCH(int, interval);
+    QFETCH(bool, precise);
+    QFETCH(bool, on);
+    QFETCH(int, repeats);
+    copyDataFile("sys.dll");
+    startGame(false);
+    QWidget *form = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        form = widget->objectName() == window ? widget : form;
+    QVERIFY2(form, qPrintable(window));
+    const QString control = timer.section(u'/', 0, -2);
+    if (control.isEmpty()) {
+        auto *gameTimer = form->findChild<toolkit::Timer *>(timer);
+        QVERIFY2(gameTimer, qPrintable(timer));
+        QCOMPARE(gameTimer->interval(), interval);
+        QCOMPARE(gameTimer->precise(), precise);
+        QCOMPARE(gameTimer->enabled(), on);
+        return;
+    }
+    // A control's own timer, read while its up arrow is held down.
+    auto *box = form->findChild<QSpinBox *>(control);
+    QVERIFY2(box, qPrintable(control));
+    auto *repeat = box->findChild<QTimer *>(timer.section(u'/', -1));
+    QVERIFY2(repeat, qPrintable(timer));
+    QCOMPARE(repeat->isActive(), on);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    const int value = box->value();
+    QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, arrowCentre(box, QStyle::SC_SpinBoxUp));
+    QTRY_VERIFY(box->value() >= value + repeats * box->singleStep());
+    QVERIFY(repeat->isActive());
+    QCOMPARE(repeat->interval(), interval);
+    QCOMPARE(repeat->timerType() == Qt::PreciseTimer, precise);
+    QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
 }
 
 void tst_Startup::splashThenTable()

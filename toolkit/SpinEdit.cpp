@@ -10,14 +10,15 @@
 
 namespace toolkit {
 
-SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
+SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent), m_repeat(new QTimer(this))
 {
     // The text is never edited; the box still takes the focus and the tab order like an edit box.
     lineEdit()->setReadOnly(true);
     setContextMenuPolicy(Qt::DefaultContextMenu);
-    m_repeat.setSingleShot(true);
-    m_repeat.setTimerType(Qt::PreciseTimer);
-    connect(&m_repeat, &QTimer::timeout, this, &SpinEdit::repeat);
+    m_repeat->setObjectName(QStringLiteral("repeat"));
+    m_repeat->setSingleShot(true);
+    m_repeat->setTimerType(Qt::PreciseTimer);
+    connect(m_repeat, &QTimer::timeout, this, &SpinEdit::repeat);
 }
 
 QPixmap SpinEdit::transparentGlyph(const QPixmap &glyph)
@@ -134,7 +135,7 @@ void SpinEdit::mousePressEvent(QMouseEvent *event)
         setFocus(Qt::MouseFocusReason);
     m_pressed = arrow;
     m_over = true;
-    m_repeat.start(FirstRepeatMs);
+    m_repeat->start(FirstRepeatMs);
     update();
     event->accept();
 }
@@ -159,7 +160,7 @@ void SpinEdit::mouseReleaseEvent(QMouseEvent *event)
         QSpinBox::mouseReleaseEvent(event);
         return;
     }
-    m_repeat.stop();
+    m_repeat->stop();
     if (arrowAt(event->position().toPoint()) == m_pressed)
         step();
     m_pressed = QStyle::SC_None;
@@ -179,7 +180,7 @@ void SpinEdit::repeat()
         return;
     if (m_over)
         step();
-    m_repeat.start(RepeatMs);
+    m_repeat->start(RepeatMs);
 }
 
 void SpinEdit::paintEvent(QPaintEvent *)

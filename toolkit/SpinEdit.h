@@ -47,7 +47,7 @@ private:
     QPixmap m_downGlyph;
     QStyle::SubControl m_pressed = QStyle::SC_None;
     bool m_over = false;
-    QTimer m_repeat;
+    QTimer *m_repeat; // "repeat": steps while an arrow is held down
 };
 
 } // namespace toolkit

@@ -4,8 +4,9 @@
 
 namespace toolkit {
 
-Timer::Timer(QObject *parent, int intervalMs, bool enabled) : QObject(parent)
+Timer::Timer(QObject *parent, int intervalMs, bool enabled, const QString &name) : QObject(parent)
 {
+    setObjectName(name);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(intervalMs);
     connect(&m_timer, &QTimer::timeout, this, &Timer::tick);
@@ -29,8 +30,11 @@ void Timer::tick()
     m_inHandler = true;
     QPointer<Timer> self(this);
     emit timer();
-    if (self)
-        m_inHandler = false;
+    if (!self)
+        return;
+    m_inHandler = false;
+    if (observer)
+        observer(this);
 }
 
 } // namespace toolkit

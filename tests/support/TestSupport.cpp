@@ -5,12 +5,15 @@
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Timer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSpinBox>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 #include <QWindow>
 
@@ -117,6 +120,46 @@ void clickThroughWindow(QWidget *control, QPoint at)
     QWidget *window = control->window();
     const QPoint inWindow = control->mapTo(window, at);
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow);
+}
+
+QPoint arrowCentre(QSpinBox *box, QStyle::SubControl arrow)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(box);
+    option.subControls = QStyle::SC_All;
+    option.buttonSymbols = box->buttonSymbols();
+    option.frame = box->hasFrame();
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    return box->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, box).center();
+}
+
+QString textOf(const QObject *control)
+{
+    return control->property("text").toString();
+}
+
+void setTextOf(QObject *control, const QString &text)
+{
+    control->setProperty("text", text);
+}
+
+static TickRecorder *recorder = nullptr;
+
+TickRecorder::TickRecorder(std::function<QString()> note) : m_note(std::move(note))
+{
+    recorder = this;
+    toolkit::Timer::observer = [](toolkit::Timer *timer) {
+        const QObject *window = timer->parent();
+        recorder->ticks.append(
+            {(window ? window->objectName() : QString()) + QLatin1Char('.') + timer->objectName(),
+             recorder->m_note ? recorder->m_note() : QString()});
+    };
+}
+
+TickRecorder::~TickRecorder()
+{
+    toolkit::Timer::observer = nullptr;
+    recorder = nullptr;
 }
 
 ErrorBoxWatcher::ErrorBoxWatcher(bool dismiss, int dismissAfterMs)

@@ -7,9 +7,13 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <functional>
+
+class QSpinBox;
 class QWidget;
 
 namespace testsupport {
@@ -60,9 +64,36 @@ template <typename T> T *control(QWidget *window, const char *name)
     return window->findChild<T *>(QString::fromLatin1(name));
 }
 
+// A control's text whatever its class (edit box, label, button), through its "text" property.
+QString textOf(const QObject *control);
+void setTextOf(QObject *control, const QString &text);
+
+// The centre of a spin box's arrow, from the style's own layout of the control.
+QPoint arrowCentre(QSpinBox *box, QStyle::SubControl arrow);
+
 // Clicks through the window at a point of a control (the window hit-tests the click, so it goes
 // to whatever lies topmost there, as a player's click would).
 void clickThroughWindow(QWidget *control, QPoint at = QPoint(-1, -1));
+
+// Records the game's timer ticks in order while it lives: which timer of which window
+// ("TForm1.Timer3"), each with a note on the game taken right after the tick's handler.
+class TickRecorder {
+public:
+    struct Tick {
+        QString timer;
+        QString note;
+    };
+
+    explicit TickRecorder(std::function<QString()> note = {});
+    ~TickRecorder();
+    TickRecorder(const TickRecorder &) = delete;
+    TickRecorder &operator=(const TickRecorder &) = delete;
+
+    QList<Tick> ticks;
+
+private:
+    std::function<QString()> m_note;
+};
 
 // Watches for the game's error box, records it and dismisses it with OK.
 class ErrorBoxWatcher : public QObject {
