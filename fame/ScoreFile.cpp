@@ -4,8 +4,6 @@
 #include "toolkit/TextFileReader.h"
 #include "toolkit/TextFileWriter.h"
 
-#include <QLineEdit>
-
 namespace {
 
 const QString FileName = QStringLiteral("sys.dll");
@@ -15,7 +13,7 @@ const QString FileName = QStringLiteral("sys.dll");
 void readScoreFile(TForm7 &form)
 {
     toolkit::TextFileReader file(FileName);
-    for (QLineEdit *box : form.fileBoxes())
+    for (toolkit::EditBox *box : form.fileBoxes())
         box->setText(file.readLine());
     file.close();
 }
@@ -23,7 +21,7 @@ void readScoreFile(TForm7 &form)
 void writeScoreFile(const TForm7 &form)
 {
     toolkit::TextFileWriter file(FileName);
-    for (const QLineEdit *box : form.fileBoxes())
+    for (const toolkit::EditBox *box : form.fileBoxes())
         file.writeLine(box->text());
     file.close();
 }

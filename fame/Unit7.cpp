@@ -7,8 +7,6 @@
 #include "toolkit/Convert.h"
 #include "toolkit/Handler.h"
 
-#include <QLineEdit>
-
 using toolkit::strToInt;
 
 TForm7 *Form7 = nullptr;
@@ -17,8 +15,8 @@ namespace {
 
 // The boxes of one place of the table.
 struct Place {
-    QLineEdit *Ui::TForm7::*amount;
-    QLineEdit *Ui::TForm7::*name;
+    toolkit::EditBox *Ui::TForm7::*amount;
+    toolkit::EditBox *Ui::TForm7::*name;
 };
 
 const Place places[5] = {
@@ -60,7 +58,7 @@ TForm7::TForm7(QWidget *parent) : toolkit::Form(parent)
     handle(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
 }
 
-std::array<QLineEdit *, 11> TForm7::fileBoxes() const
+std::array<toolkit::EditBox *, 11> TForm7::fileBoxes() const
 {
     return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11};
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "toolkit/EditBox.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 #include "ui_Unit7.h"
 
 #include <array>
-
-class QLineEdit;
 
 // The hall of fame: the five best results with the players' names, and the last result. Its
 // boxes are the only storage of the table; "sys.dll" mirrors Edit1..Edit11 line by line.
@@ -34,7 +33,7 @@ public:
     void Button1Click();
 
     // The boxes in the order of the score file's lines: Edit1 first, Edit11 last.
-    std::array<QLineEdit *, 11> fileBoxes() const;
+    std::array<toolkit::EditBox *, 11> fileBoxes() const;
 
 protected:
     void formClose(toolkit::CloseAction &action) override; // FormClose

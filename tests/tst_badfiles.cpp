@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -29,7 +28,7 @@ constexpr int AmountLines[] = {0, 1, 4, 5, 7, 9};
 QStringList boxTexts(const TForm7 &form)
 {
     QStringList texts;
-    for (const QLineEdit *box : form.fileBoxes())
+    for (const toolkit::EditBox *box : form.fileBoxes())
         texts << box->text();
     return texts;
 }

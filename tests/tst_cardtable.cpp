@@ -139,8 +139,8 @@ void tst_CardTable::openingView()
         shown = label->text();
     else if (auto *button = qobject_cast<QAbstractButton *>(widget))
         shown = button->text();
-    else if (auto *edit = qobject_cast<QLineEdit *>(widget))
-        shown = edit->text();
+    else if (auto *box = qobject_cast<toolkit::EditBox *>(widget))
+        shown = box->text();
     else if (auto *spin = qobject_cast<QSpinBox *>(widget))
         shown = spin->text();
     else if (auto *rich = qobject_cast<toolkit::RichEdit *>(widget))

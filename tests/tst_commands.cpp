@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeySequence>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -64,7 +63,7 @@ QSet<QWidget *> visibleWindows()
 QStringList hallOfFame()
 {
     QStringList texts;
-    for (QLineEdit *box : Form7->fileBoxes())
+    for (toolkit::EditBox *box : Form7->fileBoxes())
         texts.append(box->text());
     return texts;
 }

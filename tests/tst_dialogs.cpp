@@ -13,7 +13,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -545,7 +544,7 @@ void TestDialogs::newGameRightAfterTheLastPick()
         Form1->licz->setText(QStringLiteral("1"));
     const QStringList hallBefore = [] {
         QStringList texts;
-        for (QLineEdit *box : Form7->fileBoxes())
+        for (toolkit::EditBox *box : Form7->fileBoxes())
             texts.append(box->text());
         return texts;
     }();
@@ -574,7 +573,7 @@ void TestDialogs::newGameRightAfterTheLastPick()
     QVERIFY2(!Form7->isVisible(), "no ranking of the new table's money");
     QVERIFY(!Form7->Timer7->enabled());
     QStringList hallAfter;
-    for (QLineEdit *box : Form7->fileBoxes())
+    for (toolkit::EditBox *box : Form7->fileBoxes())
         hallAfter.append(box->text());
     QCOMPARE(hallAfter, hallBefore);
     QVERIFY(Form1->isEnabled());

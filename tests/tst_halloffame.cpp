@@ -21,9 +21,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <sys/mount.h>
@@ -86,7 +88,7 @@ QByteArray fileOf(const Texts &texts)
 Texts boxTexts()
 {
     Texts texts;
-    for (const QLineEdit *box : Form7->fileBoxes())
+    for (const toolkit::EditBox *box : Form7->fileBoxes())
         texts << box->text();
     return texts;
 }
@@ -181,6 +183,8 @@ private slots:
     void cleanup();
 
     void window();
+    void textBoxLooks_data();
+    void textBoxLooks();
     void ranking_data();
     void ranking();
     void lastDealOfAGame();
@@ -275,7 +279,7 @@ void tst_HallOfFame::window()
                             .arg(offCentre.x())
                             .arg(offCentre.y())));
 
-    for (const QLineEdit *box : Form7->fileBoxes())
+    for (const toolkit::EditBox *box : Form7->fileBoxes())
         QVERIFY2(!box->isEnabled(), qPrintable(box->objectName() + " must be read-only"));
     QVERIFY(Form7->Edit12->isHidden());
     QCOMPARE(Form7->Edit12->text(), QStringLiteral("0"));
@@ -300,6 +304,59 @@ void tst_HallOfFame::window()
     QVERIFY(eventually([&] { return Form7->isVisible(); }));
     QCOMPARE(Form7->pos(), moved);
     QVERIFY(m_errors->boxes.isEmpty());
+}
+
+void tst_HallOfFame::textBoxLooks_data()
+{
+    QTest::addColumn<bool>("onTable");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    const QString name = QString::fromUtf8("Aleksandra Kowalska-Wiśniewska z Wrocławia");
+    // An em dash is one em wide, a whole number of pixels: the end of the line falls on the same
+    // pixels however much of the line before it is laid out.
+    const QString longLine = QString(100000, QChar(0x2014)) + QStringLiteral("koniec");
+    QTest::newRow("money, 3-D") << true << "kasa"
+                                << "2000";
+    QTest::newRow("money, long line") << true << "kasa" << longLine;
+    QTest::newRow("deals left, flat") << true << "licz"
+                                      << "123456";
+    QTest::newRow("amount") << false << "Edit1"
+                            << "250";
+    QTest::newRow("amount, long line") << false << "Edit1" << longLine;
+    QTest::newRow("name, too wide") << false << "Edit3" << name;
+    QTest::newRow("last result, empty") << false << "Edit5"
+                                        << "";
+}
+
+void tst_HallOfFame::textBoxLooks()
+{
+    // A text box looks like a line edit with its text, font, frame and colours, disabled or not:
+    // the player reads the same colours, and of a text too wide for it, its end.
+    QFETCH(bool, onTable);
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    start(Design);
+    Form7->show();
+    auto *edit =
+        control<toolkit::EditBox>(onTable ? static_cast<QWidget *>(Form1) : Form7, qPrintable(box));
+    QVERIFY(edit && edit->isVisible() && !edit->isEnabled());
+    edit->setText(text);
+    QCOMPARE(edit->text(), text);
+
+    QWidget *parent = edit->parentWidget();
+    QLineEdit reference(parent);
+    reference.setGeometry(edit->geometry());
+    reference.setFont(edit->font());
+    reference.setPalette(edit->palette());
+    reference.setFrame(edit->hasFrame());
+    reference.setAlignment(edit->alignment());
+    reference.setMaxLength(std::numeric_limits<int>::max());
+    reference.setText(text);
+    const QImage shown = parent->grab(edit->geometry()).toImage();
+    edit->hide();
+    reference.show();
+    const QImage expected = parent->grab(edit->geometry()).toImage();
+    QCOMPARE(shown, expected);
 }
 
 void tst_HallOfFame::ranking_data()

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QTest>
 
 #include <cerrno>
@@ -23,7 +22,7 @@ const QStringList DesignTexts = {"250",    "200", "Ruzize", "Vudero", "",       
 QStringList boxTexts(const TForm7 &form)
 {
     QStringList texts;
-    for (const QLineEdit *box : form.fileBoxes())
+    for (const toolkit::EditBox *box : form.fileBoxes())
         texts << box->text();
     return texts;
 }

@@ -1,6 +1,7 @@
 #include "toolkit/Form.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
 
 #include <QAbstractButton>
@@ -74,7 +75,8 @@ void setColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 
 bool isEditBox(const QWidget *widget)
 {
-    return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QTextEdit *>(widget) ||
+    return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const EditBox *>(widget) ||
+           qobject_cast<const QTextEdit *>(widget) ||
            qobject_cast<const QAbstractSpinBox *>(widget);
 }
 

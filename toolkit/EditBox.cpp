@@ -1,0 +1,129 @@
+#include "toolkit/EditBox.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPalette>
+
+#include <limits>
+
+namespace toolkit {
+
+namespace {
+
+// A text up to this length is shown whole.
+constexpr qsizetype WholeLength = 1024;
+// The most of a longer text that is ever laid out.
+constexpr qsizetype MostShown = 65536;
+
+// The box's colours, with those of a disabled box the same as an enabled one's.
+QPalette readable(QPalette palette)
+{
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colorRole = static_cast<QPalette::ColorRole>(role);
+        if (colorRole != QPalette::NoRole)
+            palette.setColor(QPalette::Disabled, colorRole,
+                             palette.color(QPalette::Active, colorRole));
+    }
+    return palette;
+}
+
+} // namespace
+
+EditBox::EditBox(QWidget *parent) : QWidget(parent) {}
+
+void EditBox::setText(const QString &text)
+{
+    m_text = text;
+    refresh();
+}
+
+void EditBox::setFrame(bool frame)
+{
+    m_frame = frame;
+    if (m_view)
+        m_view->setFrame(frame);
+}
+
+void EditBox::setAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment;
+    if (m_view)
+        m_view->setAlignment(alignment);
+}
+
+QSize EditBox::sizeHint() const
+{
+    return m_view ? m_view->sizeHint() : QWidget::sizeHint();
+}
+
+QString EditBox::shownText() const
+{
+    // A line edit keeps its cursor at the end of a text it is given, so of a text wider than the
+    // box the end is what shows. Of a long text, then, only an end wider than the box is laid
+    // out; the rest could never be seen.
+    if (m_text.size() <= WholeLength)
+        return m_text;
+    const QFontMetrics metrics(font());
+    for (qsizetype length = WholeLength;; length *= 4) {
+        if (length >= m_text.size())
+            return m_text;
+        QStringView end = QStringView(m_text).right(length);
+        if (end.front().isLowSurrogate())
+            end = end.mid(1);
+        if (length >= MostShown || metrics.horizontalAdvance(end.toString()) > width())
+            return end.toString();
+    }
+}
+
+void EditBox::refresh()
+{
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
+    if (!m_view) {
+        m_view = new QLineEdit(this);
+        m_view->setFocusPolicy(Qt::NoFocus);
+        m_view->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_view->setContextMenuPolicy(Qt::NoContextMenu);
+        m_view->setMaxLength(std::numeric_limits<int>::max());
+        m_view->setFrame(m_frame);
+        m_view->setAlignment(m_alignment);
+        m_view->setGeometry(rect());
+        m_view->setPalette(readable(palette()));
+        m_view->show();
+    }
+    m_view->setText(shownText());
+}
+
+void EditBox::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (!m_view)
+        return;
+    if (event->type() == QEvent::PaletteChange) {
+        m_view->setPalette(readable(palette()));
+    } else if (event->type() == QEvent::FontChange) {
+        refresh();
+    }
+}
+
+void EditBox::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_view) {
+        m_view->setGeometry(rect());
+        refresh();
+    }
+}
+
+void EditBox::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_stale || !m_view)
+        refresh();
+}
+
+} // namespace toolkit
