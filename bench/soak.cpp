@@ -11,7 +11,6 @@
 #include "toolkit/Application.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Handler.h"
-#include "toolkit/Platform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -87,7 +86,6 @@ int main(int argc, char *argv[])
 {
     // No sound device, so every pick returns at once.
     qputenv("SDL_AUDIODRIVER", "none");
-    toolkit::chooseEventDispatcher();
     QApplication app(argc, argv);
     toolkit::Application::setUp();
     const int games = argc > 1 ? std::atoi(argv[1]) : 100;

@@ -7,7 +7,6 @@
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
-#include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 
 #include <QApplication>
@@ -71,7 +70,6 @@ public:
 
 int main(int argc, char *argv[])
 {
-    toolkit::chooseEventDispatcher();
     QApplication app(argc, argv);
     toolkit::Application::setUp();
     const int samples = argc > 1 ? std::atoi(argv[1]) : 40;

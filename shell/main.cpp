@@ -1,6 +1,5 @@
 #include "shell/Program.h"
 #include "toolkit/Application.h"
-#include "toolkit/Platform.h"
 
 #include <QApplication>
 #include <QFont>
@@ -8,7 +7,6 @@
 
 int main(int argc, char *argv[])
 {
-    toolkit::chooseEventDispatcher();
     QApplication qapp(argc, argv);
     toolkit::Application::setUp();
     toolkit::Application &app = toolkit::Application::instance();
