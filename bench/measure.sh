@@ -27,8 +27,15 @@ sleep 1
 
 game=("$build/play/zakrytka")
 floor=("$build/bench/bench_bare")
-# Starts a program and prints its pid and the milliseconds from exec to each named window mapped.
-launch() { "$build/bench/bench_mapped" "$@"; }
+# Starts a program and prints its pid and the milliseconds from exec to each named window mapped;
+# stops the whole measurement when a window never shows.
+launch() { "$build/bench/bench_mapped" "$@" || echo "FAILED"; }
+check() {
+    if [ -z "$1" ] || [ "$1" = FAILED ]; then
+        echo "a program under measurement did not show its windows" >&2
+        exit 1
+    fi
+}
 # Ends a program that is not this shell's child, and waits until it is gone.
 stop() {
     kill "$1" 2>/dev/null || true
@@ -59,17 +66,21 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 splash=() table=() bare=()
 for _ in $(seq "$runs"); do
     read -r pid s t < <(launch 'Wendolin' 'ZAKRYTKA - *' -- "${game[@]}")
+    check "$pid"
     stop "$pid"
     splash+=("$s") table+=("$t")
     read -r pid b < <(launch floor -- "${floor[@]}")
+    check "$pid"
     stop "$pid"
     bare+=("$b")
 done
 
 # Idle: both at rest side by side, the game at its table, over the same windows of time.
 read -r game_pid _ _ < <(launch 'Wendolin' 'ZAKRYTKA - *' -- "${game[@]}")
+check "$game_pid"
 running+=("$game_pid")
 read -r floor_pid _ < <(launch floor -- "${floor[@]}")
+check "$floor_pid"
 running+=("$floor_pid")
 sleep 2
 game_cpu=() floor_cpu=() game_wake=() floor_wake=()
