@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Measures start-up, memory, idle cost and timer accuracy of the game beside a bare Qt Widgets
-# program of the same window size, under Xvfb. Prints one table.
+# Measures the game beside the floor of its own design (bench_bare: a bare Qt Widgets window of
+# the card table's size with the game's two always-running timers) under Xvfb: start-up, idle
+# cost, memory, then the game's timer accuracy and the soak. Prints the tables with the ratios
+# and the goals.
 set -euo pipefail
 build=$1
 data=$2
-runs=${RUNS:-5}
+runs=${RUNS:-7}
+idle_window=${IDLE_WINDOW:-30}
+idle_windows=${IDLE_WINDOWS:-3}
 
 n=90
 while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
@@ -12,83 +16,117 @@ display=:$n
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 load_pids=()
+running=()
 cleanup() {
-    kill "$xvfb" "${load_pids[@]}" 2>/dev/null || true
+    kill "$xvfb" "${load_pids[@]}" "${running[@]}" 2>/dev/null || true
 }
 trap cleanup EXIT
 export DISPLAY=$display
 export SDL_AUDIODRIVER=dummy
 sleep 1
 
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-
-# Waits for a visible window whose name matches; prints the milliseconds since $2.
-wait_window() {
-    local name=$1 start=$2
-    until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
-        if [ $(( $(now_ms) - start )) -gt 20000 ]; then
-            echo "no window '$name' after 20 s" >&2
-            exit 1
-        fi
+game=("$build/play/zakrytka")
+floor=("$build/bench/bench_bare")
+# Starts a program and prints its pid and the milliseconds from exec to each named window mapped;
+# stops the whole measurement when a window never shows.
+launch() { "$build/bench/bench_mapped" "$@" || echo "FAILED"; }
+check() {
+    if [ -z "$1" ] || [ "$1" = FAILED ]; then
+        echo "a program under measurement did not show its windows" >&2
+        exit 1
+    fi
+}
+# Ends a program that is not this shell's child, and waits until it is gone.
+stop() {
+    kill "$1" 2>/dev/null || true
+    for _ in $(seq 100); do
+        [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null || echo Z)" = Z ] && return
+        sleep 0.05
     done
-    echo $(( $(now_ms) - start ))
+    kill -9 "$1" 2>/dev/null || true
 }
 
-stats() { sort -n | awk '{a[NR]=$1} END {printf "%s (%s..%s)", a[int((NR+1)/2)], a[1], a[NR]}'; }
+median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
+spread() { sort -g | awk '{a[NR] = $1} END {printf "%s (%s..%s)", a[int((NR + 1) / 2)], a[1], a[NR]}'; }
+# CPU time of all the program's threads in nanoseconds, and the times they were put on a CPU.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
+slices() { cat /proc/"$1"/task/*/schedstat | awk '{s += $3} END {printf "%d", s}'; }
 rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
-hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-switches() { cat /proc/"$1"/task/*/status | awk '/voluntary_ctxt_switches/ {s += $2} END {print s}'; }
+threads() { ls "/proc/$1/task" | wc -l; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+verdict() { awk -v r="$1" -v g="$2" 'BEGIN {print (r <= g ? "met" : "NOT MET")}'; }
 
 play=$(mktemp -d)
 cp "$data/sys.dll" "$data/C" "$data/T" "$play/"
 cd "$play"
 
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Start-up, the game and the floor in turn.
 splash=() table=() bare=()
 for _ in $(seq "$runs"); do
-    start=$(now_ms)
-    "$build/play/zakrytka" >/dev/null 2>&1 &
-    pid=$!
-    splash+=("$(wait_window '^Wendolin$' "$start")")
-    table+=("$(wait_window '^ZAKRYTKA - ' "$start")")
-    kill "$pid"; wait "$pid" 2>/dev/null || true
-
-    start=$(now_ms)
-    "$build/bench/bench_bare" >/dev/null 2>&1 &
-    pid=$!
-    bare+=("$(wait_window '^bare$' "$start")")
-    kill "$pid"; wait "$pid" 2>/dev/null || true
+    read -r pid s t < <(launch 'Wendolin' 'ZAKRYTKA - *' -- "${game[@]}")
+    check "$pid"
+    stop "$pid"
+    splash+=("$s") table+=("$t")
+    read -r pid b < <(launch floor -- "${floor[@]}")
+    check "$pid"
+    stop "$pid"
+    bare+=("$b")
 done
 
-idle() {
-    local pid=$1 hz ticks0 ticks1 sw0 sw1
-    hz=$(getconf CLK_TCK)
-    ticks0=$(cpu_ticks "$pid"); sw0=$(switches "$pid")
-    sleep 10
-    ticks1=$(cpu_ticks "$pid"); sw1=$(switches "$pid")
-    awk -v t=$((ticks1 - ticks0)) -v hz="$hz" -v s=$((sw1 - sw0)) \
-        'BEGIN {printf "%.1f %% CPU, %d wake-ups/s", 100 * t / hz / 10, s / 10}'
-}
+# Idle: both at rest side by side, the game at its table, over the same windows of time.
+read -r game_pid _ _ < <(launch 'Wendolin' 'ZAKRYTKA - *' -- "${game[@]}")
+check "$game_pid"
+running+=("$game_pid")
+read -r floor_pid _ < <(launch floor -- "${floor[@]}")
+check "$floor_pid"
+running+=("$floor_pid")
+sleep 2
+game_cpu=() floor_cpu=() game_wake=() floor_wake=()
+for _ in $(seq "$idle_windows"); do
+    g0=$(cpu_ns "$game_pid") f0=$(cpu_ns "$floor_pid")
+    gs0=$(slices "$game_pid") fs0=$(slices "$floor_pid")
+    t0=$(date +%s%N)
+    sleep "$idle_window"
+    g1=$(cpu_ns "$game_pid") f1=$(cpu_ns "$floor_pid")
+    gs1=$(slices "$game_pid") fs1=$(slices "$floor_pid")
+    t1=$(date +%s%N)
+    game_cpu+=("$(awk -v c=$((g1 - g0)) -v t=$((t1 - t0)) 'BEGIN {printf "%.3f", 100 * c / t}')")
+    floor_cpu+=("$(awk -v c=$((f1 - f0)) -v t=$((t1 - t0)) 'BEGIN {printf "%.3f", 100 * c / t}')")
+    game_wake+=("$(awk -v s=$((gs1 - gs0)) -v t=$((t1 - t0)) 'BEGIN {printf "%d", s / t * 1e9}')")
+    floor_wake+=("$(awk -v s=$((fs1 - fs0)) -v t=$((t1 - t0)) 'BEGIN {printf "%d", s / t * 1e9}')")
+done
+game_rss=$(rss_kb "$game_pid") floor_rss=$(rss_kb "$floor_pid")
+game_threads=$(threads "$game_pid") floor_threads=$(threads "$floor_pid")
+stop "$game_pid"
+stop "$floor_pid"
+running=()
 
-"$build/play/zakrytka" >/dev/null 2>&1 &
-game=$!
-wait_window '^ZAKRYTKA - ' "$(now_ms)" >/dev/null
-sleep 1
-game_rss=$(rss_kb "$game"); game_idle=$(idle "$game"); game_hwm=$(hwm_kb "$game")
-kill "$game"; wait "$game" 2>/dev/null || true
+splash_ms=$(printf '%s\n' "${splash[@]}" | median)
+bare_ms=$(printf '%s\n' "${bare[@]}" | median)
+gcpu=$(printf '%s\n' "${game_cpu[@]}" | median)
+fcpu=$(printf '%s\n' "${floor_cpu[@]}" | median)
+r_start=$(ratio "$splash_ms" "$bare_ms")
+r_cpu=$(ratio "$gcpu" "$fcpu")
+r_rss=$(ratio "$game_rss" "$floor_rss")
 
-"$build/bench/bench_bare" >/dev/null 2>&1 &
-bare_pid=$!
-wait_window '^bare$' "$(now_ms)" >/dev/null
-sleep 1
-bare_rss=$(rss_kb "$bare_pid"); bare_idle=$(idle "$bare_pid"); bare_hwm=$(hwm_kb "$bare_pid")
-kill "$bare_pid"; wait "$bare_pid" 2>/dev/null || true
-
-printf '\n%-44s %-26s %s\n' "figure" "ZAKRYTKA" "bare Qt Widgets"
-printf '%-44s %-26s %s\n' "exec to splash mapped, ms (median, min..max)" "$(printf '%s\n' "${splash[@]}" | stats)" "$(printf '%s\n' "${bare[@]}" | stats)"
-printf '%-44s %-26s %s\n' "exec to table mapped, ms" "$(printf '%s\n' "${table[@]}" | stats)" "-"
-printf '%-44s %-26s %s\n' "resident memory at the table, KiB" "$game_rss (peak $game_hwm)" "$bare_rss (peak $bare_hwm)"
-printf '%-44s %-26s %s\n' "idle for 10 s" "$game_idle" "$bare_idle"
+row() { printf '%-50s %-22s %-22s %-6s %s\n' "$@"; }
+echo
+row "figure" "ZAKRYTKA" "floor" "ratio" "goal"
+row "exec to first window mapped, ms (median, $runs runs)" \
+    "$(printf '%s\n' "${splash[@]}" | spread)" "$(printf '%s\n' "${bare[@]}" | spread)" \
+    "$r_start" "<= 1.3: $(verdict "$r_start" 1.3)"
+row "exec to table mapped, ms (the load waits 2 s)" "$(printf '%s\n' "${table[@]}" | spread)" \
+    "-" "" ""
+row "idle CPU, % (median of ${idle_windows} x ${idle_window} s)" \
+    "$gcpu (${game_cpu[*]})" "$fcpu (${floor_cpu[*]})" "$r_cpu" "<= 1.2: $(verdict "$r_cpu" 1.2)"
+row "idle wake-ups/s" "$(printf '%s\n' "${game_wake[@]}" | median)" \
+    "$(printf '%s\n' "${floor_wake[@]}" | median)" "" ""
+row "resident memory at rest, KiB" "$game_rss" "$floor_rss" "$r_rss" \
+    "<= 1.25: $(verdict "$r_rss" 1.25)"
+row "threads" "$game_threads" "$floor_threads" "" ""
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
 printf '%-44s %-12s %s\n' "timer figure (ms)" "median" "worst"
@@ -104,6 +142,8 @@ run_timing ", both cores loaded"
 kill "${load_pids[@]}" 2>/dev/null || true
 load_pids=()
 
+games=${SOAK_GAMES:-400}
+new_games=${SOAK_NEW_GAMES:-200}
 echo
-echo "soak: 100 full games of 60 deals, then 1000 new games (no sound device)"
-ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_soak" "${SOAK_GAMES:-100}" "${SOAK_NEW_GAMES:-1000}"
+echo "soak: $games full games of 60 deals, then $new_games new games (no sound device)"
+ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_soak" "$games" "$new_games"

@@ -19,8 +19,8 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <malloc.h>
 #include <cstdlib>
+#include <malloc.h>
 
 namespace {
 
@@ -52,12 +52,16 @@ void settle(int ms = 0)
     } while (clock.elapsed() < ms);
 }
 
-void report(const char *what)
+std::size_t heapKiB()
 {
     const struct mallinfo2 heap = mallinfo2();
+    return (heap.uordblks + heap.hblkhd) / 1024;
+}
+
+void report(const char *what)
+{
     std::printf("%-40s %8ld KiB resident %8zu KiB in use  %3d files  %3d windows\n", what,
-                residentKiB(), (heap.uordblks + heap.hblkhd) / 1024, openFiles(),
-                int(QApplication::topLevelWidgets().size()));
+                residentKiB(), heapKiB(), openFiles(), int(QApplication::topLevelWidgets().size()));
     std::fflush(stdout);
 }
 
@@ -96,6 +100,7 @@ int main(int argc, char *argv[])
     report("table shown");
 
     int best = 0;
+    std::size_t heapAfterFirst = 0;
     for (int game = 0; game < games; ++game) {
         Form1->Label4Click();
         Form3->Edit->setText(QStringLiteral("Gracz %1").arg(game));
@@ -117,8 +122,16 @@ int main(int argc, char *argv[])
         }
         Form8->BitBtn1Click();
         settle(120);
-        if (game == 0 || (game + 1) % 25 == 0)
+        if (game == 0)
+            heapAfterFirst = heapKiB();
+        if (game == 0 || (game + 1) % qMax(1, games / 8) == 0 || game + 1 == games)
             report(qPrintable(QStringLiteral("after %1 full games").arg(game + 1)));
+    }
+    if (games > 1) {
+        const long growth = long(heapKiB()) - long(heapAfterFirst);
+        std::printf("heap in use after %d full games: %+ld KiB against 1 (goal: within 256 KiB): "
+                    "%s\n",
+                    games, growth, std::labs(growth) <= 256 ? "met" : "NOT MET");
     }
     std::printf("best final money %d; hall of fame place 1: %s %s\n", best,
                 qPrintable(Form7->Edit1->text()), qPrintable(Form7->Edit3->text()));

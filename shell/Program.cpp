@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QPixmapCache>
 
 void createWindows()
 {
@@ -42,9 +41,6 @@ void startNewGame()
         old->hide();
         old->deleteLater();
     }
-    // The style's cached drawings are keyed by each control's palette, so every table would add
-    // its own; dropping them here keeps a long session's memory flat.
-    QPixmapCache::clear();
     // A finished game's pending hand-overs (the debt dialog, the hall of fame's ranking, the
     // new-game prompt) belong to that game, never to the fresh table.
     Form5->Timer1->setEnabled(false);

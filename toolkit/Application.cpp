@@ -4,12 +4,12 @@
 #include "platform/SoundPlayer.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Style.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
-#include <QProxyStyle>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -31,18 +31,6 @@ void onTerminationSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
-// Hints show 500 ms after the pointer comes to rest.
-class HintStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
-    {
-        if (hint == SH_ToolTip_WakeUpDelay)
-            return 500;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
 } // namespace
 
 void Application::setUp()
@@ -53,7 +41,7 @@ void Application::setUp()
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     QApplication::setFont(font);
-    QApplication::setStyle(new HintStyle);
+    QApplication::setStyle(new Style);
 }
 
 Application &Application::instance()

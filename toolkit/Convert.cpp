@@ -75,6 +75,14 @@ int strToInt(const QString &text)
 
 QString intToStr(int value)
 {
+    // The toss bit converts 1 and 2 at every tick of its 6 ms timer: single digits need no
+    // new string each time.
+    static const QString digits[10] = {
+        QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+        QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+        QStringLiteral("8"), QStringLiteral("9")};
+    if (value >= 0 && value <= 9)
+        return digits[value];
     return QString::number(value);
 }
 

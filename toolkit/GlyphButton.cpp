@@ -1,6 +1,8 @@
 #include "toolkit/GlyphButton.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QHash>
 #include <QPainter>
 
 namespace toolkit {
@@ -41,15 +43,17 @@ QImage shapeOf(const QImage &glyph, QRgb transparent, const QColor &color)
     return shape;
 }
 
-} // namespace
+// The two looks of a glyph in one set of colours. The nine card buttons of a table show the same
+// card back in the same colours, and every new game's table again, so they share one copy of each
+// look instead of drawing and holding their own.
+struct Looks {
+    QPixmap normal;
+    QPixmap disabled;
+};
 
-void GlyphButton::rebuild()
+Looks drawLooks(const QPixmap &glyphPixmap, const QColor &light, const QColor &dark)
 {
-    if (m_glyph.isNull()) {
-        m_normal = m_disabled = QPixmap();
-        return;
-    }
-    const QImage glyph = m_glyph.toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage glyph = glyphPixmap.toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb transparent = glyph.pixel(0, glyph.height() - 1);
 
     QImage normal = glyph.convertToFormat(QImage::Format_ARGB32);
@@ -60,16 +64,61 @@ void GlyphButton::rebuild()
                 line[x] = 0;
         }
     }
-    m_normal = QPixmap::fromImage(normal);
 
     QImage disabled(glyph.size(), QImage::Format_ARGB32_Premultiplied);
     disabled.fill(Qt::transparent);
     {
         QPainter p(&disabled);
-        p.drawImage(1, 1, shapeOf(glyph, transparent, palette().color(QPalette::Light)));
-        p.drawImage(0, 0, shapeOf(glyph, transparent, palette().color(QPalette::Dark)));
+        p.drawImage(1, 1, shapeOf(glyph, transparent, light));
+        p.drawImage(0, 0, shapeOf(glyph, transparent, dark));
     }
-    m_disabled = QPixmap::fromImage(disabled);
+    return {QPixmap::fromImage(normal), QPixmap::fromImage(disabled)};
+}
+
+// A glyph is known by its pixmap's identity, which every window made from the same picture
+// shares. Past a few dozen looks (never reached by the game's pictures) the store starts afresh.
+constexpr qsizetype MaxLooks = 32;
+
+struct LooksKey {
+    qint64 glyph;
+    QRgb light;
+    QRgb dark;
+    bool operator==(const LooksKey &) const = default;
+};
+
+size_t qHash(const LooksKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.glyph, key.light, key.dark);
+}
+
+const Looks &looksOf(const QPixmap &glyph, const QColor &light, const QColor &dark)
+{
+    static QHash<LooksKey, Looks> looks;
+    // Pictures go with the application object, not after it.
+    static const bool cleared =
+        qApp && QObject::connect(qApp, &QObject::destroyed, [] { looks.clear(); });
+    Q_UNUSED(cleared);
+    const LooksKey key{glyph.cacheKey(), light.rgba(), dark.rgba()};
+    auto found = looks.constFind(key);
+    if (found != looks.cend())
+        return *found;
+    if (looks.size() >= MaxLooks)
+        looks.clear();
+    return *looks.insert(key, drawLooks(glyph, light, dark));
+}
+
+} // namespace
+
+void GlyphButton::rebuild()
+{
+    if (m_glyph.isNull()) {
+        m_normal = m_disabled = QPixmap();
+        return;
+    }
+    const Looks &looks =
+        looksOf(m_glyph, palette().color(QPalette::Light), palette().color(QPalette::Dark));
+    m_normal = looks.normal;
+    m_disabled = looks.disabled;
 }
 
 QImage GlyphButton::normalImage() const

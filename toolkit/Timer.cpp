@@ -1,26 +1,32 @@
 #include "toolkit/Timer.h"
 
 #include <QPointer>
+#include <QTimerEvent>
 
 namespace toolkit {
 
-Timer::Timer(QObject *parent, int intervalMs, bool enabled, const QString &name) : QObject(parent)
+Timer::Timer(QObject *parent, int intervalMs, bool enabled, const QString &name)
+    : QObject(parent), m_interval(intervalMs)
 {
     setObjectName(name);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(intervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &Timer::tick);
-    if (enabled)
-        m_timer.start();
+    setEnabled(enabled);
 }
 
 void Timer::setEnabled(bool on)
 {
-    // QTimer::start() restarts a running timer, which the game's timers must never do.
+    // Starting a running timer restarts it, which the game's timers must never do.
     if (on && !m_timer.isActive())
-        m_timer.start();
+        m_timer.start(m_interval, m_type, this);
     else if (!on)
         m_timer.stop();
+}
+
+void Timer::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_timer.timerId())
+        tick();
+    else
+        QObject::timerEvent(event);
 }
 
 void Timer::tick()
