@@ -4,6 +4,7 @@
 #include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Platform.h"
+#include "toolkit/Style.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -103,35 +104,36 @@ namespace {
 // Draws push and radio buttons by their own state: a window disabled by a dialog keeps its
 // buttons' looks, only a button that is itself disabled looks disabled. A radio button's dot is
 // drawn in the standard colours, so it shows on its white circle whatever the text colour (the
-// style paints the dot in it).
-class ButtonStyle : public QProxyStyle {
+// style paints the dot in it). It shares the application style's palettes, so a new game's
+// buttons reuse the old ones' cached drawings instead of adding their own.
+class ButtonStyle : public Style {
 public:
     void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                      const QWidget *widget) const override
     {
         const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
         if (!button || !widget || widget->isEnabled() || !widget->isEnabledTo(widget->window())) {
-            QProxyStyle::drawControl(element, option, painter, widget);
+            Style::drawControl(element, option, painter, widget);
             return;
         }
         QStyleOptionButton own(*button);
         own.state |= State_Enabled;
         own.palette.setCurrentColorGroup(widget->isActiveWindow() ? QPalette::Active
                                                                   : QPalette::Inactive);
-        QProxyStyle::drawControl(element, &own, painter, widget);
+        Style::drawControl(element, &own, painter, widget);
     }
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
         if (element != PE_IndicatorRadioButton) {
-            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            Style::drawPrimitive(element, option, painter, widget);
             return;
         }
         QStyleOption standard(*option);
         standard.palette = QApplication::palette();
         standard.palette.setCurrentColorGroup(option->palette.currentColorGroup());
-        QProxyStyle::drawPrimitive(element, &standard, painter, widget);
+        Style::drawPrimitive(element, &standard, painter, widget);
     }
 };
 
