@@ -197,8 +197,6 @@ private slots:
     void init();
     void cleanup();
     void acceptingTheGame();
-    void tossBit_data();
-    void tossBit();
     void shuffle_data();
     void shuffle();
     void pick_data();
@@ -338,39 +336,6 @@ void tst_Deal::acceptingTheGame()
     QVERIFY2(!Form1->isEnabled(), "the table must be disabled behind the name dialog");
     QCOMPARE(Form1->kasa->text(), QStringLiteral("2000"));
     QCOMPARE(Form1->licz->text(), QStringLiteral("60"));
-}
-
-void tst_Deal::tossBit_data()
-{
-    QTest::addColumn<QString>("bit");
-    QTest::addColumn<bool>("toB");
-    QTest::newRow("0: the step from C goes on to A") << "0" << false;
-    QTest::newRow("1: the step from C goes on to B") << "1" << true;
-}
-
-// The hidden toss bit flips between "0" and "1" at every tick of its timer, and a handler reads
-// the text the box holds at that moment, however the box keeps it.
-void tst_Deal::tossBit()
-{
-    QFETCH(QString, bit);
-    QFETCH(bool, toB);
-    QStringList ticks;
-    const auto recorder = connect(Form1->Timer5, &toolkit::Timer::timer, this,
-                                  [&ticks] { ticks.append(Form1->Edit1->text()); });
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 20, 5000);
-    disconnect(recorder);
-    QVERIFY(!Form1->Edit1->isVisible());
-    for (qsizetype i = 0; i < ticks.size(); ++i) {
-        QVERIFY2(ticks[i] == "0" || ticks[i] == "1", qPrintable(ticks[i]));
-        QVERIFY2(i == 0 || ticks[i] != ticks[i - 1], qPrintable(ticks.join(' ')));
-    }
-
-    Form1->Edit1->setText(bit);
-    Form1->Timer3Timer();
-    QCOMPARE(Form1->Timer2->enabled(), toB);
-    QCOMPARE(Form1->Timer1->enabled(), !toB);
-    Form1->Timer1->setEnabled(false);
-    Form1->Timer2->setEnabled(false);
 }
 
 void tst_Deal::shuffle_data()
