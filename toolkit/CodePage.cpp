@@ -15,46 +15,53 @@ struct Tables {
     QHash<char16_t, char> fromUnicode;
 };
 
-// One character through glibc's converter, for a Qt built without the code page.
-char16_t iconvDecode(unsigned char byte)
+// An undefined byte stands for the control character of the same number.
+constexpr char16_t Undefined = 0xFFFD;
+
+// The code page through glibc's converter: a few kilobytes, where Qt's goes through ICU, which
+// keeps more than a megabyte of tables for the rest of the run. Empty if glibc lacks it.
+bool iconvTable(std::array<char16_t, 256> &table)
 {
     iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
     if (cd == iconv_t(-1))
-        return byte;
-    char in = char(byte);
-    char out[4] = {};
-    char *inp = &in;
-    char *outp = out;
-    size_t inLeft = 1;
-    size_t outLeft = sizeof out;
-    const size_t done = iconv(cd, &inp, &inLeft, &outp, &outLeft);
+        return false;
+    for (int b = 0; b < 256; ++b) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char in = char(b);
+        unsigned char out[4] = {};
+        char *inp = &in;
+        char *outp = reinterpret_cast<char *>(out);
+        size_t inLeft = 1;
+        size_t outLeft = sizeof out;
+        const size_t done = iconv(cd, &inp, &inLeft, &outp, &outLeft);
+        table[b] = done == size_t(-1) || outLeft != 2 ? Undefined : char16_t(out[0] | out[1] << 8);
+    }
     iconv_close(cd);
-    if (done == size_t(-1))
-        return byte;
-    return char16_t(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
+    return true;
+}
+
+// The same through Qt's converter, for a C library without the code page.
+void qtTable(std::array<char16_t, 256> &table)
+{
+    for (int b = 0; b < 256; ++b) {
+        const char byte = char(b);
+        QStringDecoder decoder("windows-1250");
+        const QString s = decoder.decode(QByteArrayView(&byte, 1));
+        table[b] = s.size() == 1 && !decoder.hasError() ? s.at(0).unicode() : Undefined;
+    }
 }
 
 const Tables &tables()
 {
     static const Tables t = [] {
         Tables t;
-        QStringDecoder probe("windows-1250");
-        const bool qtHasIt = probe.isValid();
+        if (!iconvTable(t.toUnicode))
+            qtTable(t.toUnicode);
         for (int b = 0; b < 256; ++b) {
-            const char byte = char(b);
-            char16_t u;
-            if (qtHasIt) {
-                QStringDecoder decoder("windows-1250");
-                const QString s = decoder.decode(QByteArrayView(&byte, 1));
-                u = s.size() == 1 && !decoder.hasError() ? s.at(0).unicode() : char16_t(b);
-            } else {
-                u = iconvDecode(static_cast<unsigned char>(b));
-            }
-            // An undefined byte stands for the control character of the same number.
-            if (u == 0xFFFD)
+            char16_t &u = t.toUnicode[b];
+            if (u == Undefined)
                 u = char16_t(b);
-            t.toUnicode[b] = u;
-            t.fromUnicode.insert(u, byte);
+            t.fromUnicode.insert(u, char(b));
         }
         return t;
     }();
