@@ -8,14 +8,14 @@
 #include "shell/Unit8.h"
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
+#include "toolkit/Picture.h"
 
 #include <QApplication>
-#include <QIcon>
 
 void createWindows()
 {
     toolkit::Application &app = toolkit::Application::instance();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/app_icon.png")));
+    QApplication::setWindowIcon(toolkit::pictureIcon(QStringLiteral(":/assets/app_icon.png")));
     app.initialize();
     app.createForm(Form11);
     app.createForm(Form3);

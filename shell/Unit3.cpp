@@ -2,6 +2,7 @@
 
 #include "table/Unit1.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Picture.h"
 
 TForm3 *Form3 = nullptr;
 
@@ -11,7 +12,7 @@ TForm3::TForm3(QWidget *parent) : toolkit::Form(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
     setOwner([] { return Form1; });
-    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
+    setWindowIcon(toolkit::pictureIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
     setDefaultButton(Button2);
     setCancelButton(Button2);

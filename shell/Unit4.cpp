@@ -2,6 +2,7 @@
 
 #include "table/Unit1.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Picture.h"
 
 TAboutBox *AboutBox = nullptr;
 
@@ -12,7 +13,7 @@ TAboutBox::TAboutBox(QWidget *parent) : toolkit::Form(parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setOwner([] { return Form1; });
-    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
+    setWindowIcon(toolkit::pictureIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
     setDefaultButton(OKButton);
     OKButton->setFocus();

@@ -4,6 +4,7 @@
 #include "shell/Unit6.h"
 #include "table/Unit1.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Picture.h"
 
 TForm5 *Form5 = nullptr;
 
@@ -13,7 +14,7 @@ TForm5::TForm5(QWidget *parent) : toolkit::Form(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
     setOwner([] { return Form1; });
-    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_portrait.png")));
+    setWindowIcon(toolkit::pictureIcon(QStringLiteral(":/assets/icon_portrait.png")));
     applyDesign();
     Timer1 = new toolkit::Timer(this, 10, false, QStringLiteral("Timer1"));
     toolkit::handle(Timer1, &toolkit::Timer::timer, this, &TForm5::Timer1Timer);

@@ -4,6 +4,7 @@
 #include "fame/Unit7.h"
 #include "table/Unit1.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Picture.h"
 
 TForm11 *Form11 = nullptr;
 
@@ -11,7 +12,7 @@ TForm11::TForm11(QWidget *parent) : toolkit::Form(parent)
 {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_cards2.png")));
+    setWindowIcon(toolkit::pictureIcon(QStringLiteral(":/assets/icon_cards2.png")));
     applyDesign();
     Label1->adjustSize();
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFont>
 #include <QGuiApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {

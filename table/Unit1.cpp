@@ -11,6 +11,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Handler.h"
+#include "toolkit/Picture.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -54,7 +55,7 @@ TForm1::TForm1(QWidget *parent) : toolkit::Form(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/assets/icon_cards.png")));
+    setWindowIcon(toolkit::pictureIcon(QStringLiteral(":/assets/icon_cards.png")));
     applyDesign();
     Button1->setFocus();
 

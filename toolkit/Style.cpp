@@ -1,5 +1,11 @@
 #include "toolkit/Style.h"
 
+#include "toolkit/Picture.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QStringList>
+
 #include <QStyleOption>
 
 namespace toolkit {
@@ -71,6 +77,32 @@ void Style::drawComplexControl(ComplexControl control, const QStyleOptionComplex
     drawShared(option, [&](const QStyleOptionComplex *o) {
         QProxyStyle::drawComplexControl(control, o, painter, widget);
     });
+}
+
+QIcon Style::standardIcon(StandardPixmap standardIcon, const QStyleOption *option,
+                          const QWidget *widget) const
+{
+    // Every menu bar asks for its overflow button's icon when it is made. These are the pictures
+    // Qt's own style gives it, read as the game reads its own.
+    const bool rtl =
+        (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
+    const QString base = QStringLiteral(":/qt-project.org/styles/commonstyle/images/");
+    QStringList files;
+    if (standardIcon == SP_ToolBarHorizontalExtensionButton) {
+        const QString name = rtl ? QStringLiteral("toolbar-ext-h-rtl-%1.png")
+                                 : QStringLiteral("toolbar-ext-h-%1.png");
+        for (int size : {8, 16, 32})
+            files << base + name.arg(size);
+    } else if (standardIcon == SP_ToolBarVerticalExtensionButton) {
+        for (int size : {10, 20})
+            files << base + QStringLiteral("toolbar-ext-v-%1.png").arg(size);
+    } else {
+        return QProxyStyle::standardIcon(standardIcon, option, widget);
+    }
+    QIcon icon;
+    for (const QString &file : files)
+        icon.addPixmap(picture(file));
+    return icon;
 }
 
 } // namespace toolkit

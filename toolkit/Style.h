@@ -6,7 +6,7 @@
 
 namespace toolkit {
 
-// The application's style: the platform's own look, with two changes.
+// The application's style: the platform's own look, with three changes.
 //
 // Hints show 500 ms after the pointer comes to rest.
 //
@@ -16,6 +16,8 @@ namespace toolkit {
 // fresh card table at every new game would so leave a new set of names behind (Qt 6.4 keeps a
 // name after its drawing is dropped), and memory would grow with every game played. With shared
 // palettes, equal controls share their drawings and a new table reuses the old one's.
+//
+// The menu bar's overflow button gets its icon without Qt's image plugins (see Picture.h).
 class Style : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
@@ -26,6 +28,8 @@ public:
                      const QWidget *widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
                             QPainter *painter, const QWidget *widget) const override;
+    QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption *option,
+                       const QWidget *widget) const override;
 
     // The shared palette with the colours of the given one, in its colour group.
     QPalette shared(const QPalette &palette) const;
