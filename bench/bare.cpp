@@ -2,16 +2,45 @@
 // the two timers the game keeps running for its whole run, the 6 ms toss-bit timer and the
 // splash's 100 ms show timer, both precise and doing no more than flip an int. The game cannot
 // cost less than this at rest.
+//
+// With --text the same window also shows text in the game's two kinds of type, laid out before
+// the window is shown as every window of the game is: the splash's title (32 px, bold and
+// underlined) and one line in the windows' 11 px font. What this costs beyond the bare floor
+// (fontconfig, the font database, FreeType and HarfBuzz) any window with text pays.
 #include <QApplication>
+#include <QFont>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
+#include <cstring>
+
 int main(int argc, char *argv[])
 {
+    const bool text = argc > 1 && std::strcmp(argv[1], "--text") == 0;
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowTitle(QStringLiteral("floor"));
     window.resize(578, 417);
+    if (text) {
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
+                                  QStringLiteral("Liberation Sans"));
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setPixelSize(11);
+        QApplication::setFont(font);
+        auto *title = new QLabel(QStringLiteral("ZAKRYTKA"), &window);
+        QFont titleFont = font;
+        titleFont.setPixelSize(32);
+        titleFont.setBold(true);
+        titleFont.setUnderline(true);
+        title->setFont(titleFont);
+        title->move(16, 64);
+        title->adjustSize();
+        auto *line =
+            new QLabel(QStringLiteral("Masz 2000 zł. Postaw i wskaż czarną kartę."), &window);
+        line->move(16, 120);
+        line->adjustSize();
+    }
     window.show();
 
     int toss = 0;

@@ -2,7 +2,8 @@
 # Measures the game beside the floor of its own design (bench_bare: a bare Qt Widgets window of
 # the card table's size with the game's two always-running timers) under Xvfb: start-up, idle
 # cost, memory, then the game's timer accuracy and the soak. Prints the tables with the ratios
-# and the goals.
+# and the goals, and beside them the same floor showing text (bench_bare --text), which tells
+# how much of the game's figures any window with text pays.
 set -euo pipefail
 build=$1
 data=$2
@@ -27,6 +28,7 @@ sleep 1
 
 game=("$build/play/zakrytka")
 floor=("$build/bench/bench_bare")
+text_floor=("$build/bench/bench_bare" --text)
 # Starts a program and prints its pid and the milliseconds from exec to each named window mapped;
 # stops the whole measurement when a window never shows.
 launch() { "$build/bench/bench_mapped" "$@" || echo "FAILED"; }
@@ -63,7 +65,7 @@ cd "$play"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Start-up, the game and the floor in turn.
-splash=() table=() bare=()
+splash=() table=() bare=() texted=()
 for _ in $(seq "$runs"); do
     read -r pid s t < <(launch 'Wendolin' 'ZAKRYTKA - *' -- "${game[@]}")
     check "$pid"
@@ -73,6 +75,10 @@ for _ in $(seq "$runs"); do
     check "$pid"
     stop "$pid"
     bare+=("$b")
+    read -r pid b < <(launch floor -- "${text_floor[@]}")
+    check "$pid"
+    stop "$pid"
+    texted+=("$b")
 done
 
 # Idle: both at rest side by side, the game at its table, over the same windows of time.
@@ -82,50 +88,59 @@ running+=("$game_pid")
 read -r floor_pid _ < <(launch floor -- "${floor[@]}")
 check "$floor_pid"
 running+=("$floor_pid")
+read -r text_pid _ < <(launch floor -- "${text_floor[@]}")
+check "$text_pid"
+running+=("$text_pid")
 sleep 2
-game_cpu=() floor_cpu=() game_wake=() floor_wake=()
+game_cpu=() floor_cpu=() text_cpu=() game_wake=() floor_wake=()
 for _ in $(seq "$idle_windows"); do
-    g0=$(cpu_ns "$game_pid") f0=$(cpu_ns "$floor_pid")
+    g0=$(cpu_ns "$game_pid") f0=$(cpu_ns "$floor_pid") x0=$(cpu_ns "$text_pid")
     gs0=$(slices "$game_pid") fs0=$(slices "$floor_pid")
     t0=$(date +%s%N)
     sleep "$idle_window"
-    g1=$(cpu_ns "$game_pid") f1=$(cpu_ns "$floor_pid")
+    g1=$(cpu_ns "$game_pid") f1=$(cpu_ns "$floor_pid") x1=$(cpu_ns "$text_pid")
     gs1=$(slices "$game_pid") fs1=$(slices "$floor_pid")
     t1=$(date +%s%N)
     game_cpu+=("$(awk -v c=$((g1 - g0)) -v t=$((t1 - t0)) 'BEGIN {printf "%.3f", 100 * c / t}')")
     floor_cpu+=("$(awk -v c=$((f1 - f0)) -v t=$((t1 - t0)) 'BEGIN {printf "%.3f", 100 * c / t}')")
+    text_cpu+=("$(awk -v c=$((x1 - x0)) -v t=$((t1 - t0)) 'BEGIN {printf "%.3f", 100 * c / t}')")
     game_wake+=("$(awk -v s=$((gs1 - gs0)) -v t=$((t1 - t0)) 'BEGIN {printf "%d", s / t * 1e9}')")
     floor_wake+=("$(awk -v s=$((fs1 - fs0)) -v t=$((t1 - t0)) 'BEGIN {printf "%d", s / t * 1e9}')")
 done
-game_rss=$(rss_kb "$game_pid") floor_rss=$(rss_kb "$floor_pid")
+game_rss=$(rss_kb "$game_pid") floor_rss=$(rss_kb "$floor_pid") text_rss=$(rss_kb "$text_pid")
 game_threads=$(threads "$game_pid") floor_threads=$(threads "$floor_pid")
 stop "$game_pid"
 stop "$floor_pid"
+stop "$text_pid"
 running=()
 
 splash_ms=$(printf '%s\n' "${splash[@]}" | median)
 bare_ms=$(printf '%s\n' "${bare[@]}" | median)
+text_ms=$(printf '%s\n' "${texted[@]}" | median)
 gcpu=$(printf '%s\n' "${game_cpu[@]}" | median)
 fcpu=$(printf '%s\n' "${floor_cpu[@]}" | median)
+xcpu=$(printf '%s\n' "${text_cpu[@]}" | median)
 r_start=$(ratio "$splash_ms" "$bare_ms")
 r_cpu=$(ratio "$gcpu" "$fcpu")
 r_rss=$(ratio "$game_rss" "$floor_rss")
 
-row() { printf '%-50s %-22s %-22s %-6s %s\n' "$@"; }
+row() { printf '%-50s %-22s %-22s %-6s %-16s %-22s %s\n' "$@"; }
 echo
-row "figure" "ZAKRYTKA" "floor" "ratio" "goal"
+row "figure" "ZAKRYTKA" "floor" "ratio" "goal" "floor with text" "ratio"
 row "exec to first window mapped, ms (median, $runs runs)" \
     "$(printf '%s\n' "${splash[@]}" | spread)" "$(printf '%s\n' "${bare[@]}" | spread)" \
-    "$r_start" "<= 1.3: $(verdict "$r_start" 1.3)"
+    "$r_start" "<= 1.3: $(verdict "$r_start" 1.3)" "$(printf '%s\n' "${texted[@]}" | spread)" \
+    "$(ratio "$splash_ms" "$text_ms")"
 row "exec to table mapped, ms (the load waits 2 s)" "$(printf '%s\n' "${table[@]}" | spread)" \
-    "-" "" ""
+    "-" "" "" "" ""
 row "idle CPU, % (median of ${idle_windows} x ${idle_window} s)" \
-    "$gcpu (${game_cpu[*]})" "$fcpu (${floor_cpu[*]})" "$r_cpu" "<= 1.2: $(verdict "$r_cpu" 1.2)"
+    "$gcpu (${game_cpu[*]})" "$fcpu (${floor_cpu[*]})" "$r_cpu" "<= 1.2: $(verdict "$r_cpu" 1.2)" \
+    "$xcpu" "$(ratio "$gcpu" "$xcpu")"
 row "idle wake-ups/s" "$(printf '%s\n' "${game_wake[@]}" | median)" \
-    "$(printf '%s\n' "${floor_wake[@]}" | median)" "" ""
+    "$(printf '%s\n' "${floor_wake[@]}" | median)" "" "" "" ""
 row "resident memory at rest, KiB" "$game_rss" "$floor_rss" "$r_rss" \
-    "<= 1.25: $(verdict "$r_rss" 1.25)"
-row "threads" "$game_threads" "$floor_threads" "" ""
+    "<= 1.25: $(verdict "$r_rss" 1.25)" "$text_rss" "$(ratio "$game_rss" "$text_rss")"
+row "threads" "$game_threads" "$floor_threads" "" "" "" ""
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
