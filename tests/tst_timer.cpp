@@ -2,8 +2,8 @@
 #include "toolkit/Handler.h"
 #include "toolkit/Timer.h"
 
-#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <new>
 #include <stdexcept>
@@ -17,50 +17,51 @@ class tst_Timer : public QObject {
 
 private slots:
     void initTestCase() { setUpApplication(); }
-    void switchingOnARunningTimerKeepsItsCountdown();
-    void switchingOnAStoppedTimerStartsAFullInterval();
+    void switchingOn_data();
+    void switchingOn();
     void oneShotUse();
     void neverReentersItsHandler();
     void errorBoxTexts_data();
     void errorBoxTexts();
 };
 
-void tst_Timer::switchingOnARunningTimerKeepsItsCountdown()
+void tst_Timer::switchingOn_data()
 {
-    // The shuffle relies on this: a step timer switched on again fires on its old schedule.
-    Timer timer(nullptr, 200, false);
-    QElapsedTimer clock;
-    qint64 firedAt = -1;
-    connect(&timer, &Timer::timer, this, [&] {
-        if (firedAt < 0)
-            firedAt = clock.elapsed();
-        timer.setEnabled(false);
-    });
-    clock.start();
-    timer.setEnabled(true);
-    QTest::qWait(120);
-    timer.setEnabled(true);
-    QVERIFY(timer.enabled());
-    QTRY_VERIFY_WITH_TIMEOUT(firedAt >= 0, 2000);
-    QVERIFY2(firedAt < 300, qPrintable(QString("fired after %1 ms").arg(firedAt)));
+    QTest::addColumn<bool>("stopFirst");
+    QTest::addColumn<QString>("firstToFire");
+    // The shuffle relies on the first: a step timer switched on again fires on its old schedule.
+    QTest::newRow("running: keeps its countdown") << false << QStringLiteral("timer");
+    QTest::newRow("stopped: starts a full interval") << true << QStringLiteral("reference");
 }
 
-void tst_Timer::switchingOnAStoppedTimerStartsAFullInterval()
+void tst_Timer::switchingOn()
 {
+    QFETCH(bool, stopFirst);
+    QFETCH(QString, firstToFire);
+    // A 200 ms timer is switched on again 120 ms after it started, and a 150 ms reference starts
+    // at that moment: its old countdown ends before the reference, a fresh one after it.
     Timer timer(nullptr, 200, false);
-    QElapsedTimer clock;
-    qint64 firedAt = -1;
+    QStringList fired;
     connect(&timer, &Timer::timer, this, [&] {
-        firedAt = clock.elapsed();
+        fired << QStringLiteral("timer");
         timer.setEnabled(false);
     });
-    clock.start();
+    QTimer reference;
+    reference.setSingleShot(true);
+    connect(&reference, &QTimer::timeout, this, [&] { fired << QStringLiteral("reference"); });
+    QTimer midway;
+    midway.setSingleShot(true);
+    connect(&midway, &QTimer::timeout, this, [&] {
+        if (stopFirst)
+            timer.setEnabled(false);
+        timer.setEnabled(true);
+        QVERIFY(timer.enabled());
+        reference.start(150);
+    });
     timer.setEnabled(true);
-    QTest::qWait(120);
-    timer.setEnabled(false);
-    timer.setEnabled(true);
-    QTRY_VERIFY_WITH_TIMEOUT(firedAt >= 0, 2000);
-    QVERIFY2(firedAt >= 310, qPrintable(QString("fired after %1 ms").arg(firedAt)));
+    midway.start(120);
+    QTRY_COMPARE_WITH_TIMEOUT(fired.size(), 2, 5000);
+    QCOMPARE(fired.first(), firstToFire);
 }
 
 void tst_Timer::oneShotUse()
@@ -69,13 +70,16 @@ void tst_Timer::oneShotUse()
     QCOMPARE(timer.interval(), 10);
     QVERIFY(!timer.enabled());
     int ticks = 0;
+    // Switched off in its handler, the 10 ms timer stays quiet while a 50 ms reference runs out.
+    QTimer reference;
+    reference.setSingleShot(true);
     connect(&timer, &Timer::timer, this, [&] {
-        ++ticks;
+        if (++ticks == 1)
+            reference.start(50);
         timer.setEnabled(false);
     });
     timer.setEnabled(true);
-    QTRY_COMPARE(ticks, 1);
-    QTest::qWait(50);
+    QTRY_VERIFY(ticks >= 1 && !reference.isActive());
     QCOMPARE(ticks, 1);
     Timer running(nullptr, 10, true);
     QVERIFY(running.enabled());
