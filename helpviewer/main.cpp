@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
         quint32 data = 0;
         QString path;
         bool bad = false;
-        while (game.isOpen() && protocol::decode(&received, &bad, command, data, path)) {
+        while (protocol::decode(&received, &bad, command, data, path)) {
             const helpviewer::HelpResult result = helpviewer::help(path, command, data);
             game.write(protocol::encode(result.shown, result.page));
         }

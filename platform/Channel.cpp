@@ -18,6 +18,7 @@ bool retry()
 {
     return errno == EINTR;
 }
+
 bool full()
 {
     return errno == EAGAIN || errno == EWOULDBLOCK;
