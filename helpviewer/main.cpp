@@ -4,6 +4,7 @@
 // with a file name instead, it shows that file's contents topic.
 
 #include "helpviewer/HelpWindow.h"
+#include "platform/Channel.h"
 #include "platform/HelpProtocol.h"
 
 #include <QApplication>
@@ -11,10 +12,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QLocalSocket>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -47,19 +49,33 @@ int main(int argc, char *argv[])
                              "it)\n");
         return 2;
     }
-    QLocalSocket game;
-    if (!game.setSocketDescriptor(descriptor)) {
+    if (!platform::Channel::isConnection(descriptor)) {
         std::fprintf(stderr, "zakrytka-help: descriptor %d is not a connection to the game: %s\n",
-                     descriptor, qPrintable(game.errorString()));
+                     descriptor, std::strerror(errno));
         return 1;
     }
+    platform::Channel game(descriptor);
     // The game names its help file by an absolute path; the viewer holds no folder of the game's.
     if (::chdir("/") != 0) {
         std::perror("zakrytka-help: /");
     }
 
+    // Without the game, a help window on screen stays until the player closes it. It lets go of
+    // the game's standard error, so that a terminal or pipe the game wrote to is not kept open.
+    const auto gone = [] {
+        if (!helpviewer::HelpWindow::find()) {
+            QCoreApplication::quit();
+            return;
+        }
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (nowhere >= 0) {
+            ::dup2(nowhere, STDERR_FILENO);
+            ::close(nowhere);
+        }
+    };
+    QObject::connect(&game, &platform::Channel::ended, &app, gone);
     QByteArray received;
-    QObject::connect(&game, &QLocalSocket::readyRead, [&] {
+    QObject::connect(&game, &platform::Channel::readyRead, [&] {
         received += game.readAll();
         quint16 command = 0;
         quint32 data = 0;
@@ -72,19 +88,7 @@ int main(int argc, char *argv[])
         if (bad) {
             std::fprintf(stderr, "zakrytka-help: the game sent a message that cannot be read\n");
             game.abort();
-        }
-    });
-    // Without the game, a help window on screen stays until the player closes it. It lets go of
-    // the game's standard error, so that a terminal or pipe the game wrote to is not kept open.
-    QObject::connect(&game, &QLocalSocket::disconnected, &app, [] {
-        if (!helpviewer::HelpWindow::find()) {
-            QCoreApplication::quit();
-            return;
-        }
-        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (nowhere >= 0) {
-            ::dup2(nowhere, STDERR_FILENO);
-            ::close(nowhere);
+            gone();
         }
     });
     return QApplication::exec();

@@ -1,11 +1,11 @@
 #include "platform/HelpEngine.h"
 
+#include "platform/Channel.h"
 #include "platform/HelpProtocol.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QProcess>
 
 #include <cerrno>
@@ -51,10 +51,10 @@ HelpViewer::HelpViewer()
 
 bool HelpViewer::request(const QString &path, quint16 command, quint32 data)
 {
-    if (!m_socket && !start()) {
+    if (!m_channel && !start()) {
         return false;
     }
-    m_socket->write(helpprotocol::encode(command, data, path));
+    m_channel->write(helpprotocol::encode(command, data, path));
     if (m_unanswered++ == 0) {
         m_timeout.start(m_started ? AnswerTimeoutMs : StartTimeoutMs);
     }
@@ -90,20 +90,19 @@ bool HelpViewer::start()
         return false;
     }
     m_pidfd = int(::syscall(SYS_pidfd_open, pid_t(m_pid), 0));
-    m_socket = new QLocalSocket(this);
-    m_socket->setSocketDescriptor(ends[0]);
-    connect(m_socket, &QLocalSocket::readyRead, this, &HelpViewer::receive);
-    connect(m_socket, &QLocalSocket::disconnected, this, &HelpViewer::ended);
+    m_channel = new Channel(ends[0], this);
+    connect(m_channel, &Channel::readyRead, this, &HelpViewer::receive);
+    connect(m_channel, &Channel::ended, this, &HelpViewer::ended);
     return true;
 }
 
 void HelpViewer::receive()
 {
-    m_received += m_socket->readAll();
+    m_received += m_channel->readAll();
     bool shown = false;
     QString page;
     bool bad = false;
-    while (m_socket && helpprotocol::decode(&m_received, &bad, shown, page)) {
+    while (m_channel && helpprotocol::decode(&m_received, &bad, shown, page)) {
         if (m_unanswered > 0) {
             --m_unanswered;
         }
@@ -150,11 +149,11 @@ void HelpViewer::end()
 
 void HelpViewer::forget()
 {
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-        m_socket->deleteLater();
-        m_socket = nullptr;
+    if (m_channel) {
+        m_channel->disconnect(this);
+        m_channel->abort();
+        m_channel->deleteLater();
+        m_channel = nullptr;
     }
     if (m_pidfd >= 0) {
         ::close(m_pidfd);

@@ -5,10 +5,11 @@
 #include <QString>
 #include <QTimer>
 
-class QLocalSocket;
 class QWidget;
 
 namespace platform {
+
+class Channel;
 
 constexpr quint16 HELP_CONTEXT = 1;  // open the topic with the context number given as data
 constexpr quint16 HELP_CONTENTS = 3; // open the contents topic; data must be 0
@@ -60,7 +61,7 @@ private:
     void giveUp();
     void ended();
 
-    QLocalSocket *m_socket = nullptr;
+    Channel *m_channel = nullptr;
     qint64 m_pid = 0;
     int m_pidfd = -1; // the viewer itself, whatever process may later get its id
     int m_unanswered = 0;
