@@ -21,13 +21,30 @@
 #include <QScreen>
 #include <QStyleOption>
 #include <QTextEdit>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <limits>
 
 namespace toolkit {
 
-Form::Form(QWidget *parent) : QMainWindow(parent) {}
+Form::Form(QWidget *parent) : QWidget(parent, Qt::Window), m_layout(new QVBoxLayout(this))
+{
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+}
+
+void Form::setCentralWidget(QWidget *client)
+{
+    m_client = client;
+    m_layout->addWidget(client);
+}
+
+void Form::setMenuBar(QMenuBar *menuBar)
+{
+    m_menuBar = menuBar;
+    m_layout->setMenuBar(menuBar);
+}
 
 void Form::formClose(CloseAction &) {}
 
@@ -48,7 +65,7 @@ void Form::keyPressEvent(QKeyEvent *event)
         button->click();
         return;
     }
-    QMainWindow::keyPressEvent(event);
+    QWidget::keyPressEvent(event);
 }
 
 void Form::close()
@@ -252,7 +269,7 @@ void Form::showEvent(QShowEvent *event)
         m_placed = true;
         placeAtScreenCentre();
     }
-    QMainWindow::showEvent(event);
+    QWidget::showEvent(event);
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
     // without a title bar to click.
     makeActive(this);

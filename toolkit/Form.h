@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QColor>
-#include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QWidget>
 
 #include <functional>
+
+class QMenuBar;
+class QVBoxLayout;
 
 namespace toolkit {
 
@@ -13,12 +16,20 @@ enum class CloseAction { None, Hide };
 enum class Border { Fixed, Sizeable };
 
 // The base of the game's windows. The window's client area is the central widget, laid out at
-// its designed size; the menu bar, where there is one, lies above it.
-class Form : public QMainWindow {
+// its designed size; the menu bar, where there is one, lies above it. The window designs are
+// made as main windows, and the designs' code calls the two setters below. (A QMainWindow would
+// bring its whole tool-bar and dock machinery along, about half a megabyte of the game's memory,
+// for windows that have neither.)
+class Form : public QWidget {
     Q_OBJECT
 
 public:
     explicit Form(QWidget *parent = nullptr);
+
+    QWidget *centralWidget() const { return m_client; }
+    void setCentralWidget(QWidget *client);
+    QMenuBar *menuWidget() const { return m_menuBar; }
+    void setMenuBar(QMenuBar *menuBar);
 
     // The close operation: the close handler runs with the action "hide"; the main window then
     // asks the application to end, any other window hides (it is never destroyed). A close
@@ -56,6 +67,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QVBoxLayout *m_layout;
+    QWidget *m_client = nullptr;
+    QMenuBar *m_menuBar = nullptr;
     bool m_placed = false;
     QMargins m_frame;
     std::function<QWidget *()> m_owner;
