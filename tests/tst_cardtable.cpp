@@ -276,11 +276,20 @@ void tst_CardTable::stakeArrows()
     QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2), 50);
     QCOMPARE(box->value(), 300);
 
-    // Held down, the arrow repeats after a pause, then quickly, up to the bound.
+    // Held down, the arrow repeats after a pause, then quickly, up to the bound: nothing steps
+    // before the repeat's first tick.
     box->setValue(100);
+    int atFirstRepeat = -1;
+    auto *repeat = box->findChild<QTimer *>(QStringLiteral("repeat"));
+    QVERIFY(repeat);
+    connect(repeat, &QTimer::timeout, box, [&] {
+        if (atFirstRepeat < 0)
+            atFirstRepeat = box->value();
+    });
     QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, up);
-    QTest::qWait(250);
     QCOMPARE(box->value(), 100);
+    QTRY_VERIFY(atFirstRepeat >= 0);
+    QCOMPARE(atFirstRepeat, 150);
     QTRY_VERIFY_WITH_TIMEOUT(box->value() >= 250, 2000);
     QTRY_COMPARE_WITH_TIMEOUT(box->value(), 950, 3000);
     QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, up);

@@ -411,8 +411,9 @@ void tst_Deal::shuffle()
         const int shown = shownArrangement();
         QVERIFY2(shown >= 0, "one arrangement must be left for the pick");
 
-        // No step may run after the end: three step intervals later the table is unchanged.
-        QTest::qWait(170);
+        // No step may run after the end: three show-timer ticks (over three step intervals)
+        // later the table is unchanged.
+        QVERIFY(waitForTicks(recorder, QStringLiteral("TForm11.Timer1"), 3));
         QCOMPARE(shownArrangement(), shown);
         QVERIFY(!Form1->Image1->isVisible());
         QCOMPARE(Form1->Image1->pos(), resultPlace);

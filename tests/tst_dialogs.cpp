@@ -564,13 +564,14 @@ void TestDialogs::newGameRightAfterTheLastPick()
     QVERIFY(debt ? Form5->Timer1->enabled() : Form7->Timer1->enabled());
     // F2 pressed while the pick's sound played is taken as soon as the sound has ended.
     const QPointer<TForm1> old = Form1;
+    TickRecorder recorder;
     QTest::keyClick(Form1, Qt::Key_F2);
     QVERIFY2(Form1 != old.data(), "F2 starts a new game");
     QTRY_VERIFY(Form1->isVisible() && old.isNull());
     QVERIFY(!Form5->Timer1->enabled() && !Form7->Timer1->enabled());
 
     // The finished game's hand-overs are dropped: no debt dialog, no ranking, no prompt.
-    QTest::qWait(150);
+    QVERIFY(waitForTicks(recorder, QStringLiteral("TForm11.Timer1"), 2));
     QVERIFY2(!Form5->isVisible(), "no debt dialog over a game that starts with 2000");
     QVERIFY2(!Form7->isVisible(), "no ranking of the new table's money");
     QVERIFY(!Form7->Timer7->enabled());

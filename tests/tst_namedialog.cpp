@@ -250,12 +250,13 @@ void tst_NameDialog::ignoresCloseRequests()
     if (changed)
         typeText(Form3->Edit, QStringLiteral("Ola"));
 
+    TickRecorder recorder;
     if (fromWindow)
         Form3->windowHandle()->close();
     else
         static_cast<QWidget *>(Form3)->close();
     // Whatever the request might have set going has had its chance.
-    QTest::qWait(20);
+    QVERIFY(waitForTicks(recorder, QStringLiteral("TForm11.Timer1"), 1));
 
     QVERIFY2(Form3->isVisible(), "a close request must not close the name dialog");
     QVERIFY(!Form1->isEnabled());

@@ -163,9 +163,17 @@ void tst_Startup::splashThenTable()
     QVERIFY(!Form1->isVisible());
     QVERIFY(Form7->Edit3->text() == QStringLiteral("Ruzize"));
 
-    QTest::qWait(1000);
-    QVERIFY2(!Form1->isVisible(), "the table shows before the hall of fame is loaded");
-    QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible(), 3000);
+    TickRecorder recorder;
+    QTRY_VERIFY_WITH_TIMEOUT(Form1->isVisible(), 5000);
+    // The table comes with a show-timer tick, and the show timer runs only once the hall of fame
+    // has been loaded.
+    QStringList timers;
+    for (const TickRecorder::Tick &tick : recorder.ticks)
+        timers << tick.timer;
+    QVERIFY2(timers.contains(QStringLiteral("TForm11.Timer2")) &&
+                 timers.indexOf(QStringLiteral("TForm11.Timer1")) >
+                     timers.indexOf(QStringLiteral("TForm11.Timer2")),
+             qPrintable("the table shows before the hall of fame is loaded: " + timers.join(u' ')));
     // The splash window goes at the same show-timer tick.
     QVERIFY(!Form11->isVisible());
     QVERIFY(Form11->Timer1->enabled());
@@ -247,8 +255,9 @@ void tst_Startup::minimisedTableStaysMinimised()
 {
     copyDataFile("sys.dll");
     startGame();
+    TickRecorder recorder;
     Form1->showMinimized();
-    QTest::qWait(350);
+    QVERIFY(waitForTicks(recorder, QStringLiteral("TForm11.Timer1"), 3));
     QVERIFY(Form1->windowState() & Qt::WindowMinimized);
     QVERIFY(!Form11->isVisible());
 }

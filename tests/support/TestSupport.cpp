@@ -16,6 +16,7 @@
 #include <QStyleOptionSpinBox>
 #include <QTest>
 #include <QWindow>
+#include <algorithm>
 
 namespace testsupport {
 
@@ -154,6 +155,17 @@ TickRecorder::TickRecorder(std::function<QString()> note) : m_note(std::move(not
             {(window ? window->objectName() : QString()) + QLatin1Char('.') + timer->objectName(),
              recorder->m_note ? recorder->m_note() : QString()});
     };
+}
+
+bool waitForTicks(const TickRecorder &recorder, const QString &timer, int count, int timeoutMs)
+{
+    const auto ticked = [&recorder, &timer] {
+        return std::count_if(
+            recorder.ticks.cbegin(), recorder.ticks.cend(),
+            [&timer](const TickRecorder::Tick &tick) { return tick.timer == timer; });
+    };
+    const auto until = ticked() + count;
+    return QTest::qWaitFor([&] { return ticked() >= until; }, timeoutMs);
 }
 
 TickRecorder::~TickRecorder()

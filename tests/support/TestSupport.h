@@ -95,6 +95,12 @@ private:
     std::function<QString()> m_note;
 };
 
+// Runs the game until the named timer ("TForm11.Timer1") has ticked count more times; false if
+// that takes longer than timeoutMs. A check that something does not happen waits this way for
+// the game's own timers, never for a fixed time.
+bool waitForTicks(const TickRecorder &recorder, const QString &timer, int count,
+                  int timeoutMs = 5000);
+
 // Watches for the game's error box, records it and dismisses it with OK.
 class ErrorBoxWatcher : public QObject {
     Q_OBJECT
