@@ -48,6 +48,10 @@ stop() {
     kill -9 "$1" 2>/dev/null || true
 }
 
+# Qt's notes on the offscreen platform (no window-size hints, no runtime folder), said at every
+# window and new game, would bury the figures.
+quiet() { grep -v -e 'does not support propagateSizeHints' -e 'XDG_RUNTIME_DIR not set'; }
+
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 spread() { sort -g | awk '{a[NR] = $1} END {printf "%s (%s..%s)", a[int((NR + 1) / 2)], a[1], a[NR]}'; }
 # CPU time of all the program's threads in nanoseconds, and the times they were put on a CPU.
@@ -146,7 +150,7 @@ echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 printf '%-44s %-12s %s\n' "timer figure (ms)" "median" "worst"
 run_timing() {
-    ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_timing" 40 |
+    ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_timing" 40 2>&1 | quiet |
         while IFS=$'\t' read -r name median worst; do
             printf '%-44s %-12s %s\n' "$name$1" "$median" "$worst"
         done
@@ -161,4 +165,5 @@ games=${SOAK_GAMES:-400}
 new_games=${SOAK_NEW_GAMES:-200}
 echo
 echo "soak: $games full games of 60 deals, then $new_games new games (no sound device)"
-ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_soak" "$games" "$new_games"
+ZAKRYTKA_DATA_DIR=$data QT_QPA_PLATFORM=offscreen "$build/bench/bench_soak" "$games" "$new_games" 2>&1 |
+    quiet
