@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
@@ -27,7 +28,6 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -63,8 +63,9 @@ QList<QByteArray> referenceLines(const QByteArray &bytes)
     return lines;
 }
 
-// Windows-1250 as glibc's converter has it, byte by byte; a byte glibc leaves undefined stands
-// for the control character of the same number.
+// Windows-1250 as Qt's converter (ICU) has it, byte by byte: a reference apart from the game,
+// which reads the code page through glibc's. A byte left undefined stands for the control
+// character of the same number.
 struct ReferenceCodePage {
     std::array<char16_t, 256> toUnicode{};
     QHash<char16_t, char> fromUnicode;
@@ -72,19 +73,14 @@ struct ReferenceCodePage {
     ReferenceCodePage()
     {
         for (int b = 0; b < 256; ++b) {
-            iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
-            if (cd == iconv_t(-1))
-                fail("glibc has no WINDOWS-1250 converter");
-            char in = char(b);
-            unsigned char out[4] = {};
-            char *inp = &in;
-            char *outp = reinterpret_cast<char *>(out);
-            size_t inLeft = 1;
-            size_t outLeft = sizeof out;
-            const bool ok = iconv(cd, &inp, &inLeft, &outp, &outLeft) != size_t(-1) &&
-                            outLeft == sizeof out - 2;
-            iconv_close(cd);
-            const char16_t u = ok ? char16_t(out[0] | out[1] << 8) : char16_t(b);
+            QStringDecoder decoder("windows-1250");
+            if (!decoder.isValid())
+                fail("Qt has no windows-1250 converter");
+            const char byte = char(b);
+            const QString decoded = decoder.decode(QByteArrayView(&byte, 1));
+            const bool ok = decoded.size() == 1 && !decoder.hasError() &&
+                            decoded.at(0) != QChar::ReplacementCharacter;
+            const char16_t u = ok ? decoded.at(0).unicode() : char16_t(b);
             toUnicode[b] = u;
             check(!fromUnicode.contains(u), "the code page gives two bytes the same character",
                   [&] { return QString::number(b); });
