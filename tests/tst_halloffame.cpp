@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDataStream>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -125,17 +124,24 @@ template <typename Condition> bool eventually(Condition condition)
     return QTest::qWaitFor(condition, 5000);
 }
 
-// Whether a condition keeps holding for a while, with the program running meanwhile.
-template <typename Condition> bool holdsFor(Condition condition, int ms)
+// Whether a condition keeps holding, with the program running meanwhile, while the card table's
+// toss-bit timer ticks the given number of times (every 6 ms).
+template <typename Condition> bool holdsFor(Condition condition, int tossTicks)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        if (!condition())
-            return false;
-        QTest::qWait(5);
-    }
-    return condition();
+    TickRecorder recorder;
+    bool held = true;
+    const auto ticked = [&recorder] {
+        return std::count_if(recorder.ticks.cbegin(), recorder.ticks.cend(), [](const auto &tick) {
+            return tick.timer == QLatin1String("TForm1.Timer5");
+        });
+    };
+    const bool waited = QTest::qWaitFor(
+        [&] {
+            held = held && condition();
+            return !held || ticked() >= tossTicks;
+        },
+        5000);
+    return waited && held && condition();
 }
 
 bool entryPending()
@@ -457,7 +463,7 @@ void tst_HallOfFame::ranking()
     QVERIFY2(soundPlayed(), "the end of a game plays its sound");
     QVERIFY2(!Form1->isEnabled(), "the card table waits for the hall of fame");
     QCOMPARE(boxTexts(), expected);
-    QVERIFY2(holdsFor([&] { return boxTexts() == expected && !entryPending(); }, 30),
+    QVERIFY2(holdsFor([&] { return boxTexts() == expected && !entryPending(); }, 5),
              "nothing more is entered");
     QCOMPARE(readFile("sys.dll"), fileOf(table));
 
@@ -572,7 +578,7 @@ void tst_HallOfFame::amountsOutOfOrder()
 
     endGameWith(result);
     QVERIFY(eventually(rankingDone));
-    QVERIFY(holdsFor([] { return !entryPending(); }, 50));
+    QVERIFY(holdsFor([] { return !entryPending(); }, 9));
     QVERIFY(!Form1->isEnabled());
     const Texts texts = boxTexts();
     QCOMPARE(texts[4], result);
@@ -721,7 +727,7 @@ void tst_HallOfFame::viewingMidGame()
         QVERIFY(eventually([&] { return Form8->isVisible(); }));
         QVERIFY(!Form1->isEnabled());
     } else {
-        QVERIFY2(holdsFor([] { return !Form8->isVisible() && Form1->isEnabled(); }, 100),
+        QVERIFY2(holdsFor([] { return !Form8->isVisible() && Form1->isEnabled(); }, 17),
                  "in the middle of a game no new-game prompt follows");
     }
     QVERIFY(m_errors->boxes.isEmpty());
@@ -788,7 +794,7 @@ void tst_HallOfFame::failedWrite()
     QVERIFY(m_errors->boxes.first().onTop);
     QVERIFY2(
         holdsFor([] { return Form7->isVisible() && !Form1->isEnabled() && !Form8->isVisible(); },
-                 100),
+                 17),
         "a failed save leaves the hall of fame open and no new-game prompt");
     QCOMPARE(boxTexts(), ranked);
     if (how == "directory")
