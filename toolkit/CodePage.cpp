@@ -15,11 +15,12 @@ struct Tables {
     QHash<char16_t, char> fromUnicode;
 };
 
-// An undefined byte stands for the control character of the same number.
+// Marks a byte the converter leaves undefined; such a byte stands for the control character of
+// the same number.
 constexpr char16_t Undefined = 0xFFFD;
 
 // The code page through glibc's converter: a few kilobytes, where Qt's goes through ICU, which
-// keeps more than a megabyte of tables for the rest of the run. Empty if glibc lacks it.
+// keeps more than a megabyte of tables for the rest of the run. False if glibc lacks it.
 bool iconvTable(std::array<char16_t, 256> &table)
 {
     iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
