@@ -130,15 +130,10 @@ template <typename Condition> bool holdsFor(Condition condition, int tossTicks)
 {
     TickRecorder recorder;
     bool held = true;
-    const auto ticked = [&recorder] {
-        return std::count_if(recorder.ticks.cbegin(), recorder.ticks.cend(), [](const auto &tick) {
-            return tick.timer == QLatin1String("TForm1.Timer5");
-        });
-    };
     const bool waited = QTest::qWaitFor(
         [&] {
             held = held && condition();
-            return !held || ticked() >= tossTicks;
+            return !held || recorder.count(QStringLiteral("TForm1.Timer5")) >= tossTicks;
         },
         5000);
     return waited && held && condition();

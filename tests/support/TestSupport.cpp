@@ -159,13 +159,14 @@ TickRecorder::TickRecorder(std::function<QString()> note) : m_note(std::move(not
 
 bool waitForTicks(const TickRecorder &recorder, const QString &timer, int count, int timeoutMs)
 {
-    const auto ticked = [&recorder, &timer] {
-        return std::count_if(
-            recorder.ticks.cbegin(), recorder.ticks.cend(),
-            [&timer](const TickRecorder::Tick &tick) { return tick.timer == timer; });
-    };
-    const auto until = ticked() + count;
-    return QTest::qWaitFor([&] { return ticked() >= until; }, timeoutMs);
+    const qsizetype until = recorder.count(timer) + count;
+    return QTest::qWaitFor([&] { return recorder.count(timer) >= until; }, timeoutMs);
+}
+
+qsizetype TickRecorder::count(const QString &timer) const
+{
+    return std::count_if(ticks.cbegin(), ticks.cend(),
+                         [&timer](const Tick &tick) { return tick.timer == timer; });
 }
 
 TickRecorder::~TickRecorder()

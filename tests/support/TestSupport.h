@@ -90,6 +90,8 @@ public:
     TickRecorder &operator=(const TickRecorder &) = delete;
 
     QList<Tick> ticks;
+    // How many of the ticks were the named timer's ("TForm11.Timer1").
+    qsizetype count(const QString &timer) const;
 
 private:
     std::function<QString()> m_note;
