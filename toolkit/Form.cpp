@@ -15,11 +15,8 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QStyleOption>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -116,56 +113,6 @@ void setBackColor(QWidget *widget, const QColor &color)
     widget->setAutoFillBackground(true);
 }
 
-namespace {
-
-// Draws push and radio buttons by their own state: a window disabled by a dialog keeps its
-// buttons' looks, only a button that is itself disabled looks disabled. A radio button's dot is
-// drawn in the standard colours, so it shows on its white circle whatever the text colour (the
-// style paints the dot in it). It shares the application style's palettes, so a new game's
-// buttons reuse the old ones' cached drawings instead of adding their own.
-class ButtonStyle : public Style {
-public:
-    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
-                     const QWidget *widget) const override
-    {
-        const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
-        if (!button || !widget || widget->isEnabled() || !widget->isEnabledTo(widget->window())) {
-            Style::drawControl(element, option, painter, widget);
-            return;
-        }
-        QStyleOptionButton own(*button);
-        own.state |= State_Enabled;
-        own.palette.setCurrentColorGroup(widget->isActiveWindow() ? QPalette::Active
-                                                                  : QPalette::Inactive);
-        Style::drawControl(element, &own, painter, widget);
-    }
-
-    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
-                       const QWidget *widget) const override
-    {
-        if (element != PE_IndicatorRadioButton) {
-            Style::drawPrimitive(element, option, painter, widget);
-            return;
-        }
-        QStyleOption standard(*option);
-        standard.palette = QApplication::palette();
-        standard.palette.setCurrentColorGroup(option->palette.currentColorGroup());
-        Style::drawPrimitive(element, &standard, painter, widget);
-    }
-};
-
-QStyle *buttonStyle()
-{
-    static QPointer<QStyle> style;
-    if (!style) {
-        style = new ButtonStyle;
-        style->setParent(qApp);
-    }
-    return style;
-}
-
-} // namespace
-
 void setTextColor(QWidget *widget, const QColor &color)
 {
     if (!qobject_cast<QAbstractButton *>(widget)) {
@@ -214,8 +161,6 @@ void applyWidgetDesign(QWidget *widget)
         if (edit->maxLength() == 32767)
             edit->setMaxLength(std::numeric_limits<int>::max());
     }
-    if (qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget))
-        widget->setStyle(buttonStyle());
     if (auto *button = qobject_cast<QPushButton *>(widget))
         button->setAutoDefault(true);
     if (!widget->toolTip().isEmpty())
@@ -246,7 +191,7 @@ void Form::applyDesign(Border border)
     if (QWidget *client = centralWidget()) {
         if (border == Border::Fixed) {
             client->setFixedSize(clientSize);
-            layout()->setSizeConstraint(QLayout::SetFixedSize);
+            m_layout->setSizeConstraint(QLayout::SetFixedSize);
         } else {
             client->setMinimumSize(QSize(1, 1));
             client->resize(clientSize);

@@ -2,10 +2,11 @@
 
 #include "toolkit/Picture.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QIcon>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
-
 #include <QStyleOption>
 
 namespace toolkit {
@@ -58,6 +59,16 @@ void Style::drawShared(const Option *option, Draw draw) const
 void Style::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                           const QWidget *widget) const
 {
+    if (element == PE_IndicatorRadioButton && option &&
+        qobject_cast<const QRadioButton *>(widget)) {
+        QStyleOption standard(*option);
+        standard.palette = QApplication::palette();
+        standard.palette.setCurrentColorGroup(option->palette.currentColorGroup());
+        drawShared(&standard, [&](const QStyleOption *o) {
+            QProxyStyle::drawPrimitive(element, o, painter, widget);
+        });
+        return;
+    }
     drawShared(option, [&](const QStyleOption *o) {
         QProxyStyle::drawPrimitive(element, o, painter, widget);
     });
@@ -66,6 +77,20 @@ void Style::drawPrimitive(PrimitiveElement element, const QStyleOption *option, 
 void Style::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                         const QWidget *widget) const
 {
+    const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+    if (button &&
+        (qobject_cast<const QPushButton *>(widget) || qobject_cast<const QRadioButton *>(widget)) &&
+        !widget->isEnabled() && widget->isEnabledTo(widget->window())) {
+        // Disabled only through its window.
+        QStyleOptionButton own(*button);
+        own.state |= State_Enabled;
+        own.palette.setCurrentColorGroup(widget->isActiveWindow() ? QPalette::Active
+                                                                  : QPalette::Inactive);
+        drawShared(&own, [&](const QStyleOption *o) {
+            QProxyStyle::drawControl(element, o, painter, widget);
+        });
+        return;
+    }
     drawShared(option, [&](const QStyleOption *o) {
         QProxyStyle::drawControl(element, o, painter, widget);
     });

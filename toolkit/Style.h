@@ -6,7 +6,7 @@
 
 namespace toolkit {
 
-// The application's style: the platform's own look, with three changes.
+// The application's style: the platform's own look, with these changes.
 //
 // Hints show 500 ms after the pointer comes to rest.
 //
@@ -16,6 +16,11 @@ namespace toolkit {
 // fresh card table at every new game would so leave a new set of names behind (Qt 6.4 keeps a
 // name after its drawing is dropped), and memory would grow with every game played. With shared
 // palettes, equal controls share their drawings and a new table reuses the old one's.
+//
+// Push and radio buttons are drawn by their own state: a window disabled by a dialog keeps its
+// buttons' looks, only a button that is itself disabled looks disabled. A radio button's dot is
+// drawn in the standard colours, so it shows on its white circle whatever the text colour (Qt
+// paints the dot in it).
 //
 // The menu bar's overflow button gets its icon without Qt's image plugins (see Picture.h).
 class Style : public QProxyStyle {
