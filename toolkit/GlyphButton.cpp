@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHash>
+#include <QImage>
 #include <QPainter>
 
 namespace toolkit {
@@ -26,109 +27,102 @@ QSize GlyphButton::sizeHint() const
 
 namespace {
 
-// The pixels of the glyph's transparent colour, as a mask in the given colour.
-QImage shapeOf(const QImage &glyph, QRgb transparent, const QColor &color)
-{
-    QImage shape(glyph.size(), QImage::Format_ARGB32_Premultiplied);
-    shape.fill(Qt::transparent);
-    const QRgb rgb = color.rgba();
-    for (int y = 0; y < glyph.height(); ++y) {
-        const QRgb *in = reinterpret_cast<const QRgb *>(glyph.constScanLine(y));
-        QRgb *out = reinterpret_cast<QRgb *>(shape.scanLine(y));
-        for (int x = 0; x < glyph.width(); ++x) {
-            if ((in[x] & 0xFFFFFF) == (transparent & 0xFFFFFF))
-                out[x] = rgb;
-        }
-    }
-    return shape;
-}
-
-// The two looks of a glyph in one set of colours. The nine card buttons of a table show the same
-// card back in the same colours, and every new game's table again, so they share one copy of each
-// look instead of drawing and holding their own.
-struct Looks {
-    QPixmap normal;
-    QPixmap disabled;
-};
-
-Looks drawLooks(const QPixmap &glyphPixmap, const QColor &light, const QColor &dark)
+// The pixels of the glyph's transparent colour (the colour of its bottom-left pixel), as a
+// one-bit mask: all either look of a glyph needs besides the glyph itself. The nine card buttons
+// of a table show the same card back, and every new game's table again, so they share one mask
+// per picture instead of each holding full-colour copies of both looks.
+QBitmap drawShape(const QPixmap &glyphPixmap)
 {
     const QImage glyph = glyphPixmap.toImage().convertToFormat(QImage::Format_RGB32);
-    const QRgb transparent = glyph.pixel(0, glyph.height() - 1);
-
-    QImage normal = glyph.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < normal.height(); ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(normal.scanLine(y));
-        for (int x = 0; x < normal.width(); ++x) {
-            if ((line[x] & 0xFFFFFF) == (transparent & 0xFFFFFF))
-                line[x] = 0;
+    const QRgb transparent = glyph.pixel(0, glyph.height() - 1) & 0xFFFFFF;
+    QImage shape(glyph.size(), QImage::Format_MonoLSB);
+    shape.setColorCount(2);
+    shape.setColor(0, QColor(Qt::color0).rgb());
+    shape.setColor(1, QColor(Qt::color1).rgb());
+    shape.fill(0);
+    for (int y = 0; y < glyph.height(); ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(glyph.constScanLine(y));
+        for (int x = 0; x < glyph.width(); ++x) {
+            if ((in[x] & 0xFFFFFF) == transparent)
+                shape.setPixel(x, y, 1);
         }
     }
-
-    QImage disabled(glyph.size(), QImage::Format_ARGB32_Premultiplied);
-    disabled.fill(Qt::transparent);
-    {
-        QPainter p(&disabled);
-        p.drawImage(1, 1, shapeOf(glyph, transparent, light));
-        p.drawImage(0, 0, shapeOf(glyph, transparent, dark));
-    }
-    return {QPixmap::fromImage(normal), QPixmap::fromImage(disabled)};
+    return QBitmap::fromImage(shape);
 }
 
 // A glyph is known by its pixmap's identity, which every window made from the same picture
-// shares. Past a few dozen looks (never reached by the game's pictures) the store starts afresh.
-constexpr qsizetype MaxLooks = 32;
+// shares. Past a few dozen pictures (never reached by the game's) the store starts afresh.
+constexpr qsizetype MaxShapes = 32;
 
-struct LooksKey {
-    qint64 glyph;
-    QRgb light;
-    QRgb dark;
-    bool operator==(const LooksKey &) const = default;
-};
-
-size_t qHash(const LooksKey &key, size_t seed = 0)
+QBitmap shapeOf(const QPixmap &glyph)
 {
-    return qHashMulti(seed, key.glyph, key.light, key.dark);
-}
-
-const Looks &looksOf(const QPixmap &glyph, const QColor &light, const QColor &dark)
-{
-    static QHash<LooksKey, Looks> looks;
+    static QHash<qint64, QBitmap> shapes;
     // Pictures go with the application object, not after it.
     static const bool cleared =
-        qApp && QObject::connect(qApp, &QObject::destroyed, [] { looks.clear(); });
+        qApp && QObject::connect(qApp, &QObject::destroyed, [] { shapes.clear(); });
     Q_UNUSED(cleared);
-    const LooksKey key{glyph.cacheKey(), light.rgba(), dark.rgba()};
-    auto found = looks.constFind(key);
-    if (found != looks.cend())
+    auto found = shapes.constFind(glyph.cacheKey());
+    if (found != shapes.cend())
         return *found;
-    if (looks.size() >= MaxLooks)
-        looks.clear();
-    return *looks.insert(key, drawLooks(glyph, light, dark));
+    if (shapes.size() >= MaxShapes)
+        shapes.clear();
+    return *shapes.insert(glyph.cacheKey(), drawShape(glyph));
+}
+
+// The bits set in a mask, in one colour.
+void drawMask(QPainter &p, QPoint at, const QBitmap &mask, const QColor &color)
+{
+    p.setPen(color);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.drawPixmap(at, mask);
 }
 
 } // namespace
 
 void GlyphButton::rebuild()
 {
-    if (m_glyph.isNull()) {
-        m_normal = m_disabled = QPixmap();
-        return;
+    m_shape = m_glyph.isNull() ? QBitmap() : shapeOf(m_glyph);
+}
+
+void GlyphButton::drawLook(QPainter &p, QPoint at, bool enabled) const
+{
+    if (enabled) {
+        p.drawPixmap(at, m_glyph);
+        drawMask(p, at, m_shape, palette().color(QPalette::Button));
+    } else {
+        // The embossing colours are the enabled button's, not the greyed ones.
+        drawMask(p, at + QPoint(1, 1), m_shape, palette().color(QPalette::Active, QPalette::Light));
+        drawMask(p, at, m_shape, palette().color(QPalette::Active, QPalette::Dark));
     }
-    const Looks &looks =
-        looksOf(m_glyph, palette().color(QPalette::Light), palette().color(QPalette::Dark));
-    m_normal = looks.normal;
-    m_disabled = looks.disabled;
+}
+
+QImage GlyphButton::lookImage(bool enabled) const
+{
+    if (m_glyph.isNull())
+        return QImage();
+    QImage image(m_glyph.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        drawLook(p, QPoint(0, 0), enabled);
+        if (enabled) {
+            // Without the button face behind it, the transparent colour shows nothing.
+            p.setCompositionMode(QPainter::CompositionMode_Clear);
+            p.setClipRegion(QRegion(m_shape));
+            p.fillRect(image.rect(), Qt::transparent);
+        }
+    }
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 QImage GlyphButton::normalImage() const
 {
-    return m_normal.toImage();
+    return lookImage(true);
 }
 
 QImage GlyphButton::disabledImage() const
 {
-    return m_disabled.toImage();
+    return lookImage(false);
 }
 
 void GlyphButton::paintEvent(QPaintEvent *)
@@ -137,21 +131,18 @@ void GlyphButton::paintEvent(QPaintEvent *)
     p.fillRect(rect(), palette().color(QPalette::Button));
     // The button's own state decides its look: a window disabled by a dialog keeps it.
     const bool enabled = isEnabledTo(window());
-    const QPixmap &image = enabled ? m_normal : m_disabled;
-    if (image.isNull())
+    if (m_glyph.isNull())
         return;
-    QPoint at((width() - image.width()) / 2, (height() - image.height()) / 2);
+    QPoint at((width() - m_glyph.width()) / 2, (height() - m_glyph.height()) / 2);
     if (isDown() && enabled)
         at += QPoint(1, 1);
-    p.drawPixmap(at, image);
+    drawLook(p, at, enabled);
 }
 
 void GlyphButton::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
         setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
-    else if (event->type() == QEvent::PaletteChange)
-        rebuild();
     QAbstractButton::changeEvent(event);
 }
 

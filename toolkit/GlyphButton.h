@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QBitmap>
 #include <QImage>
 #include <QPixmap>
+
+class QPainter;
 
 namespace toolkit {
 
@@ -34,10 +37,12 @@ protected:
 
 private:
     void rebuild();
+    void drawLook(QPainter &p, QPoint at, bool enabled) const;
+    QImage lookImage(bool enabled) const;
 
     QPixmap m_glyph;
-    QPixmap m_normal;
-    QPixmap m_disabled;
+    // The glyph's pixels of its transparent colour.
+    QBitmap m_shape;
 };
 
 } // namespace toolkit
