@@ -4,6 +4,7 @@
 #include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Platform.h"
+#include "toolkit/RichEdit.h"
 #include "toolkit/Style.h"
 
 #include <QAbstractButton>
@@ -17,7 +18,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextEdit>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -96,7 +96,7 @@ void setColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 bool isEditBox(const QWidget *widget)
 {
     return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const EditBox *>(widget) ||
-           qobject_cast<const QTextEdit *>(widget) ||
+           qobject_cast<const RichEdit *>(widget) ||
            qobject_cast<const QAbstractSpinBox *>(widget);
 }
 

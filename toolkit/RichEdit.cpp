@@ -1,32 +1,48 @@
 #include "toolkit/RichEdit.h"
 
-#include <QTextBlockFormat>
-#include <QTextCursor>
+#include <QFontMetricsF>
+#include <QPainter>
 
 namespace toolkit {
 
-RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
-{
-    setAcceptRichText(false);
-    setLineWrapMode(QTextEdit::NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTabChangesFocus(true);
-}
+namespace {
 
-QString RichEdit::text() const
+// The space between the box's frame and its text.
+constexpr int Margin = 4;
+// Of a text wider than the box only its start shows; a longer text is laid out no further.
+constexpr qsizetype MostShown = 1024;
+
+} // namespace
+
+RichEdit::RichEdit(QWidget *parent) : QFrame(parent)
 {
-    return toPlainText();
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 }
 
 void RichEdit::setText(const QString &text)
 {
-    setPlainText(text);
-    QTextCursor cursor(document());
-    cursor.select(QTextCursor::Document);
-    QTextBlockFormat format;
-    format.setAlignment(Qt::AlignHCenter);
-    cursor.mergeBlockFormat(format);
+    if (text == m_text)
+        return;
+    m_text = text;
+    update();
+}
+
+void RichEdit::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    QPainter p(this);
+    const QRect inside = contentsRect();
+    p.fillRect(inside, palette().color(QPalette::Base));
+    p.setClipRect(inside);
+    p.setPen(palette().color(QPalette::Text));
+    const QRect line = inside.adjusted(Margin, Margin, -Margin, -Margin);
+    QString shown = m_text.left(MostShown);
+    if (shown.size() < m_text.size() && shown.back().isHighSurrogate())
+        shown.chop(1);
+    const bool fits = shown.size() == m_text.size() &&
+                      QFontMetricsF(font()).horizontalAdvance(shown) <= line.width();
+    p.drawText(line, Qt::TextDontClip | Qt::AlignTop | (fits ? Qt::AlignHCenter : Qt::AlignLeft),
+               shown);
 }
 
 } // namespace toolkit
