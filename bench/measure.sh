@@ -3,7 +3,8 @@
 # the card table's size with the game's two always-running timers) under Xvfb: start-up, idle
 # cost, memory, then the game's timer accuracy and the soak. Prints the tables with the ratios
 # and the goals, and beside them the same floor showing text (bench_bare --text), which tells
-# how much of the game's figures any window with text pays.
+# how much of the game's figures any window with text pays, and for memory also that window
+# holding one of each of the Qt controls the table is built of (bench_bare --controls).
 set -euo pipefail
 build=$1
 data=$2
@@ -29,6 +30,7 @@ sleep 1
 game=("$build/play/zakrytka")
 floor=("$build/bench/bench_bare")
 text_floor=("$build/bench/bench_bare" --text)
+controls_floor=("$build/bench/bench_bare" --controls)
 # Starts a program and prints its pid and the milliseconds from exec to each named window mapped;
 # stops the whole measurement when a window never shows.
 launch() { "$build/bench/bench_mapped" "$@" || echo "FAILED"; }
@@ -95,6 +97,9 @@ running+=("$floor_pid")
 read -r text_pid _ < <(launch floor -- "${text_floor[@]}")
 check "$text_pid"
 running+=("$text_pid")
+read -r controls_pid _ < <(launch floor -- "${controls_floor[@]}")
+check "$controls_pid"
+running+=("$controls_pid")
 sleep 2
 game_cpu=() floor_cpu=() text_cpu=() game_wake=() floor_wake=()
 for _ in $(seq "$idle_windows"); do
@@ -112,10 +117,12 @@ for _ in $(seq "$idle_windows"); do
     floor_wake+=("$(awk -v s=$((fs1 - fs0)) -v t=$((t1 - t0)) 'BEGIN {printf "%d", s / t * 1e9}')")
 done
 game_rss=$(rss_kb "$game_pid") floor_rss=$(rss_kb "$floor_pid") text_rss=$(rss_kb "$text_pid")
+controls_rss=$(rss_kb "$controls_pid")
 game_threads=$(threads "$game_pid") floor_threads=$(threads "$floor_pid")
 stop "$game_pid"
 stop "$floor_pid"
 stop "$text_pid"
+stop "$controls_pid"
 running=()
 
 splash_ms=$(printf '%s\n' "${splash[@]}" | median)
@@ -145,6 +152,9 @@ row "idle wake-ups/s" "$(printf '%s\n' "${game_wake[@]}" | median)" \
 row "resident memory at rest, KiB" "$game_rss" "$floor_rss" "$r_rss" \
     "<= 1.25: $(verdict "$r_rss" 1.25)" "$text_rss" "$(ratio "$game_rss" "$text_rss")"
 row "threads" "$game_threads" "$floor_threads" "" "" "" ""
+echo "resident memory of the floor with text and one of each of the table's kinds of control:" \
+    "$controls_rss KiB ($(ratio "$controls_rss" "$floor_rss") of the floor;" \
+    "ZAKRYTKA holds $(ratio "$game_rss" "$controls_rss") of it)"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
