@@ -24,6 +24,8 @@ void RichEdit::setText(const QString &text)
     if (text == m_text)
         return;
     m_text = text;
+    // What a screen reader says of the box.
+    setAccessibleName(text);
     update();
 }
 
