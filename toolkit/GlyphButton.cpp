@@ -13,13 +13,6 @@ GlyphButton::GlyphButton(QWidget *parent) : QAbstractButton(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void GlyphButton::setGlyph(const QPixmap &glyph)
-{
-    m_glyph = glyph;
-    rebuild();
-    update();
-}
-
 QSize GlyphButton::sizeHint() const
 {
     return m_glyph.isNull() ? QSize(23, 22) : m_glyph.size();
@@ -79,9 +72,11 @@ void drawMask(QPainter &p, QPoint at, const QBitmap &mask, const QColor &color)
 
 } // namespace
 
-void GlyphButton::rebuild()
+void GlyphButton::setGlyph(const QPixmap &glyph)
 {
-    m_shape = m_glyph.isNull() ? QBitmap() : shapeOf(m_glyph);
+    m_glyph = glyph;
+    m_shape = glyph.isNull() ? QBitmap() : shapeOf(glyph);
+    update();
 }
 
 void GlyphButton::drawLook(QPainter &p, QPoint at, bool enabled) const

@@ -36,7 +36,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void rebuild();
     void drawLook(QPainter &p, QPoint at, bool enabled) const;
     QImage lookImage(bool enabled) const;
 
