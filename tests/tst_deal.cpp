@@ -160,31 +160,12 @@ constexpr qint16 pickLevel = 1111;
 constexpr qint16 endLevel = 2222;
 constexpr int soundFrames = 44100 * 40 / 1000;
 
-void appendLe(QByteArray &bytes, quint32 value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes.append(char((value >> (8 * i)) & 0xff));
-}
-
 QByteArray levelWave(qint16 level)
 {
     QByteArray samples;
     for (int i = 0; i < soundFrames * 2; ++i)
-        appendLe(samples, quint16(level), 2);
-    QByteArray body("WAVEfmt ");
-    appendLe(body, 16, 4);
-    appendLe(body, 1, 2);
-    appendLe(body, 2, 2);
-    appendLe(body, 44100, 4);
-    appendLe(body, 44100 * 4, 4);
-    appendLe(body, 4, 2);
-    appendLe(body, 16, 2);
-    body.append("data");
-    appendLe(body, quint32(samples.size()), 4);
-    body.append(samples);
-    QByteArray file("RIFF");
-    appendLe(file, quint32(body.size()), 4);
-    return file + body;
+        samples.append(char(level & 0xff)).append(char((level >> 8) & 0xff));
+    return pcmWave(2, 44100, 16, samples);
 }
 
 } // namespace

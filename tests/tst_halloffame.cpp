@@ -10,7 +10,6 @@
 #include "toolkit/Application.h"
 
 #include <QApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -99,23 +98,13 @@ void writeTone(const QString &name)
     const int rate = platform::soundDeviceRate;
     const int channels = platform::soundDeviceChannels;
     const int frames = rate * 30 / 1000;
-    const quint32 dataBytes = quint32(frames * channels * 2);
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + dataBytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(channels) << quint32(rate)
-        << quint32(rate * channels * 2) << quint16(channels * 2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << dataBytes;
+    QByteArray samples;
     for (int i = 0; i < frames; ++i) {
         const auto sample = qint16(8000 * std::sin(2.0 * std::numbers::pi * 880.0 * i / rate));
         for (int c = 0; c < channels; ++c)
-            out << sample;
+            samples.append(char(sample & 0xff)).append(char((sample >> 8) & 0xff));
     }
-    writeFile(name, bytes);
+    writeFile(name, pcmWave(channels, rate, 16, samples));
 }
 
 // Whether a condition comes true within a few seconds, with the program running meanwhile.

@@ -44,19 +44,6 @@ bool isRunning(qint64 pid)
     return !state.isEmpty() && state != "Z" && state != "X";
 }
 
-// The most memory the process has held (VmHWM), in KiB.
-qint64 peakMemoryKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
 // Standard error of this program, caught in a file while it lives.
 class StandardErrorCatcher {
 public:
@@ -321,7 +308,7 @@ void tst_HelpCommand::hostileHelpFile()
     QVERIFY2(answers.at(0).at(1).toString().startsWith(answer),
              qPrintable(answers.at(0).at(1).toString()));
     QVERIFY(ticks > before);
-    const qint64 peak = peakMemoryKiB(pid);
+    const qint64 peak = peakMemoryKib(pid);
     QVERIFY2(peak > 0 && peak < 200 * 1024, qPrintable(QString::number(peak)));
     QVERIFY(Form1->isEnabled());
 }

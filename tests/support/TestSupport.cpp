@@ -46,9 +46,10 @@ QByteArray readFile(const QString &name)
     return file.readAll();
 }
 
-qint64 peakMemoryKib()
+qint64 peakMemoryKib(qint64 pid)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(pid ? QStringLiteral("/proc/%1/status").arg(pid)
+                     : QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
@@ -62,6 +63,20 @@ bool resetPeakMemory()
 {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+QByteArray pcmWave(int channels, int rate, int bits, const QByteArray &samples)
+{
+    auto le = [](quint32 value, int size) {
+        QByteArray bytes;
+        for (int i = 0; i < size; ++i)
+            bytes.append(char((value >> (8 * i)) & 0xff));
+        return bytes;
+    };
+    const int blockAlign = channels * bits / 8;
+    return "RIFF" + le(36 + samples.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) +
+           le(channels, 2) + le(rate, 4) + le(rate * blockAlign, 4) + le(blockAlign, 2) +
+           le(bits, 2) + "data" + le(samples.size(), 4) + samples;
 }
 
 static QString dataDir()

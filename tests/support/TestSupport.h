@@ -38,9 +38,10 @@ void copyDataFile(const QString &name);
 // The shipped starting score file's bytes.
 QByteArray startingScoreFile();
 
-// The most resident memory this process has had, in KiB (VmHWM), and setting that mark back to
-// what it has now; false when the system does not allow it.
-qint64 peakMemoryKib();
+// The most resident memory this process (or the process pid) has had, in KiB (VmHWM), -1 if
+// unknown; and setting this process's mark back to what it has now, false when the system does
+// not allow it.
+qint64 peakMemoryKib(qint64 pid = 0);
 bool resetPeakMemory();
 // Under AddressSanitizer the peak also holds what was freed but is kept back in its quarantine,
 // 256 MiB at most by default.
@@ -49,6 +50,9 @@ inline constexpr qint64 quarantineKib = 256 * 1024;
 #else
 inline constexpr qint64 quarantineKib = 0;
 #endif
+
+// A PCM WAV file around the given samples (little-endian, channels interleaved).
+QByteArray pcmWave(int channels, int rate, int bits, const QByteArray &samples);
 
 // Sets up Qt the way the game does; safe to call more than once.
 void setUpApplication();
