@@ -10,7 +10,9 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -218,6 +220,19 @@ void Form::showEvent(QShowEvent *event)
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
     // without a title bar to click.
     makeActive(this);
+}
+
+void Form::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A hidden window gives back its window buffer, a whole window of pixels shared with the X
+    // server: the splash window, the dialogs and the card tables a new game replaced are hidden
+    // for most of the run. Qt draws a window whole again at its next showing, at its size. A
+    // window the player minimises keeps its buffer.
+    if (event->spontaneous())
+        return;
+    if (QBackingStore *store = backingStore())
+        store->resize(QSize(1, 1));
 }
 
 void makeActive(QWidget *window)
