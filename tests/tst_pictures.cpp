@@ -1,5 +1,7 @@
-// The built-in pictures and icons as the game loads them from its resources: sizes, colour
+// The built-in pictures and icons as the game draws them, stored in the program: sizes, colour
 // depths, palettes, and what the player sees in each of them.
+
+#include "toolkit/Picture.h"
 
 #include <QColor>
 #include <QDir>
@@ -20,7 +22,7 @@ using ColourTest = std::function<bool(const QColor &)>;
 
 QImage load(const QString &name)
 {
-    return QImage(QStringLiteral(":/assets/%1.png").arg(name));
+    return toolkit::picture(QStringLiteral(":/assets/%1.png").arg(name)).toImage();
 }
 
 // Counts the pixels of an area that pass a test; the whole picture when no area is given.
@@ -162,7 +164,7 @@ void TestPictures::formatAndSize()
     QFETCH(QSize, size);
     QFETCH(Depth, depth);
     const QImage image = load(name);
-    QVERIFY2(!image.isNull(), qPrintable(name + " is not in the resources"));
+    QVERIFY2(!image.isNull(), qPrintable(name + " is not in the program"));
     QCOMPARE(image.size(), size);
     switch (depth) {
     case Depth::CardPalette:

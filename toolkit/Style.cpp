@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QIconEngine>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
@@ -15,6 +17,45 @@ namespace {
 
 // The game has a handful of colour sets; past this many, controls keep their own palettes.
 constexpr qsizetype MaxSharedPalettes = 64;
+
+// An icon whose pictures are read the first time it is drawn or measured.
+class LaterIconEngine : public QIconEngine {
+public:
+    explicit LaterIconEngine(QStringList files) : m_files(std::move(files)) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode,
+               QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return m_files.isEmpty(); }
+    QIconEngine *clone() const override { return new LaterIconEngine(m_files); }
+
+private:
+    const QIcon &icon()
+    {
+        if (m_icon.isNull()) {
+            for (const QString &file : m_files)
+                m_icon.addPixmap(picture(file));
+        }
+        return m_icon;
+    }
+
+    QStringList m_files;
+    QIcon m_icon;
+};
 
 } // namespace
 
@@ -108,7 +149,8 @@ QIcon Style::standardIcon(StandardPixmap standardIcon, const QStyleOption *optio
                           const QWidget *widget) const
 {
     // Every menu bar asks for its overflow button's icon when it is made. These are the pictures
-    // Qt's own style gives it, read as the game reads its own.
+    // Qt's own style gives it, read as the game reads its own, and only when the button is first
+    // drawn: the menus of the game's windows always fit across them, so it never is.
     const bool rtl =
         (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
     const QString base = QStringLiteral(":/qt-project.org/styles/commonstyle/images/");
@@ -124,10 +166,7 @@ QIcon Style::standardIcon(StandardPixmap standardIcon, const QStyleOption *optio
     } else {
         return QProxyStyle::standardIcon(standardIcon, option, widget);
     }
-    QIcon icon;
-    for (const QString &file : files)
-        icon.addPixmap(picture(file));
-    return icon;
+    return QIcon(new LaterIconEngine(files));
 }
 
 } // namespace toolkit
