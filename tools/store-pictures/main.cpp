@@ -26,11 +26,11 @@ QImage drawable(QImage image)
 }
 
 // The pictures lie together, in the order of the command line, and the first at the start of a
-// 64 KiB block: the kernel brings a program's pages in by such blocks, so the pictures the game
+// 128 KiB block: the kernel brings a program's pages in by such blocks, so the pictures the game
 // draws at the table, given first, take as few blocks as they can and the others none.
 const char *placing(bool first)
 {
-    return first ? "__attribute__((section(\"zakrytka_pictures\"), aligned(65536))) "
+    return first ? "__attribute__((section(\"zakrytka_pictures\"), aligned(131072))) "
                  : "__attribute__((section(\"zakrytka_pictures\"), aligned(4))) ";
 }
 
