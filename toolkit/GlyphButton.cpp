@@ -27,20 +27,9 @@ namespace {
 QBitmap drawShape(const QPixmap &glyphPixmap)
 {
     const QImage glyph = glyphPixmap.toImage().convertToFormat(QImage::Format_RGB32);
-    const QRgb transparent = glyph.pixel(0, glyph.height() - 1) & 0xFFFFFF;
-    QImage shape(glyph.size(), QImage::Format_MonoLSB);
-    shape.setColorCount(2);
-    shape.setColor(0, QColor(Qt::color0).rgb());
-    shape.setColor(1, QColor(Qt::color1).rgb());
-    shape.fill(0);
-    for (int y = 0; y < glyph.height(); ++y) {
-        const QRgb *in = reinterpret_cast<const QRgb *>(glyph.constScanLine(y));
-        for (int x = 0; x < glyph.width(); ++x) {
-            if ((in[x] & 0xFFFFFF) == transparent)
-                shape.setPixel(x, y, 1);
-        }
-    }
-    return QBitmap::fromImage(shape);
+    const QRgb transparent = glyph.pixel(0, glyph.height() - 1);
+    // Qt's "mask out" sets the bits of the pixels of that colour (its "mask in" clears them).
+    return QBitmap::fromImage(glyph.createMaskFromColor(transparent, Qt::MaskOutColor));
 }
 
 // A glyph is known by its pixmap's identity, which every window made from the same picture
