@@ -8,9 +8,13 @@
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -269,6 +273,10 @@ void tst_ScoreFile::failedWriteKeepsOldFile_data()
     QTest::newRow("directory") << "directory" << 5 << "File access denied";
     QTest::newRow("FIFO") << "fifo" << 5 << "File access denied";
     QTest::newRow("folder not writable") << "folder" << 5 << "File access denied";
+    // Rewritten in place, as the folder takes no new file, under a file size limit (ulimit -f)
+    // of no byte, and of 40 bytes, which lets a part of the new table in over the old one.
+    QTest::newRow("in place, no byte allowed") << "limit0" << 27 << "I/O error 27";
+    QTest::newRow("in place, 40 bytes allowed") << "limit40" << 27 << "I/O error 27";
 }
 
 void tst_ScoreFile::failedWriteKeepsOldFile()
@@ -292,16 +300,43 @@ void tst_ScoreFile::failedWriteKeepsOldFile()
         writeFile("locked/sys.dll", old);
         QFile::setPermissions("locked", QFile::ReadOwner | QFile::ExeOwner);
         QDir::setCurrent("locked");
+    } else if (kind.startsWith("limit")) {
+        // Root writes into any folder: the save is made as another user, who may write sys.dll
+        // but not its folder.
+        QDir().mkdir("locked");
+        writeFile("locked/sys.dll", old);
+        QCOMPARE(::chmod("locked/sys.dll", 0666), 0);
+        QCOMPARE(::chmod("locked", 0555), 0);
+        QCOMPARE(::chmod(".", 0755), 0);
+        QDir::setCurrent("locked");
     }
     setBoxTexts(*m_form, QStringList(11, QStringLiteral("new")));
-    const auto error = errorOf([this] { writeScoreFile(*m_form); });
+    QPair<int, QString> error;
+    if (kind.startsWith("limit")) {
+        // A failure part-way through the fallback keeps the whole old table, never a part of it.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const rlimit limit{rlim_t(kind.mid(5).toInt()), RLIM_INFINITY};
+            ::signal(SIGXFSZ, SIG_IGN);
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 ||
+                (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)))
+                ::_exit(1);
+            ::_exit(errorOf([this] { writeScoreFile(*m_form); }).first);
+        }
+        int status = -1;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        error = {WEXITSTATUS(status), EInOutError::fromCode(WEXITSTATUS(status)).message()};
+    } else {
+        error = errorOf([this] { writeScoreFile(*m_form); });
+    }
     QCOMPARE(error.first, code);
     QCOMPARE(error.second, message);
-    if (kind == "readonly")
+    if (kind == "readonly" || kind.startsWith("limit"))
         QCOMPARE(readFile("sys.dll"), old);
     // No temporary file is left behind.
     QCOMPARE(filesHere(), QStringList{"sys.dll"});
-    if (kind == "folder") {
+    if (kind == "folder" || kind.startsWith("limit")) {
         QDir::setCurrent("..");
         QFile::setPermissions("locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -328,36 +363,80 @@ void tst_ScoreFile::writeKeepsPermissionsAndLinks()
 void tst_ScoreFile::writeRemovesLeftovers_data()
 {
     QTest::addColumn<QString>("name");
-    // Locked as by another game that is writing it right now.
-    QTest::addColumn<bool>("locked");
+    // Minutes since the file was last written.
+    QTest::addColumn<int>("age");
+    // What another game does meanwhile: nothing, hold the file's lock as while writing it, or
+    // save over and over at the same time.
+    QTest::addColumn<QString>("other");
     QTest::addColumn<bool>("removed");
-    QTest::newRow("left by a killed game") << ".sys.dll.a1B2c3" << false << true;
-    QTest::newRow("being written by another game") << ".sys.dll.Zx9Qw0" << true << false;
-    QTest::newRow("five letters") << ".sys.dll.a1B2c" << false << false;
-    QTest::newRow("seven letters") << ".sys.dll.a1B2c3d" << false << false;
-    QTest::newRow("not hidden") << "sys.dll.a1B2c3" << false << false;
-    QTest::newRow("not a letter or digit") << ".sys.dll.a1B-c3" << false << false;
-    QTest::newRow("another file's") << ".sys.dl.a1B2c3" << false << false;
+    const QString ours = ".sys.dll.zakrytka-save-";
+    QTest::newRow("left by a killed game") << ours + "a1B2c3" << 61 << "" << true;
+    QTest::newRow("left a minute ago") << ours + "a1B2c3" << 1 << "" << false;
+    QTest::newRow("being written by another game") << ours + "Zx9Qw0" << 61 << "locked" << false;
+    QTest::newRow("two games saving at once") << ours + "a1B2c3" << 61 << "saving" << true;
+    QTest::newRow("five letters") << ours + "a1B2c" << 61 << "" << false;
+    QTest::newRow("seven letters") << ours + "a1B2c3d" << 61 << "" << false;
+    QTest::newRow("not hidden") << ours.mid(1) + "a1B2c3" << 61 << "" << false;
+    QTest::newRow("not a letter or digit") << ours + "a1B-c3" << 61 << "" << false;
+    QTest::newRow("another file's") << ".sys.dl.zakrytka-save-a1B2c3" << 61 << "" << false;
+    QTest::newRow("a player's backup") << ".sys.dll.backup" << 61 << "" << false;
+    QTest::newRow("a copying tool's") << ".sys.dll.Xy12Zq" << 61 << "" << false;
+    // Through sys.dll -> docs/notes.txt, the save is made beside notes.txt.
+    QTest::newRow("linked, left by a killed game")
+        << "docs/.notes.txt.zakrytka-save-a1B2c3" << 61 << "" << true;
+    QTest::newRow("linked, an editor's") << "docs/.notes.txt.swp123" << 61 << "" << false;
 }
 
 void tst_ScoreFile::writeRemovesLeftovers()
 {
-    // A save removes the temporary files that killed saves left behind, and nothing else.
+    // A save removes the temporary files that killed saves left behind, and nothing else: not
+    // another program's file of a similar name, nor the file of a save still being written.
     QFETCH(QString, name);
-    QFETCH(bool, locked);
+    QFETCH(int, age);
+    QFETCH(QString, other);
     QFETCH(bool, removed);
-    writeFile("sys.dll", startingScoreFile());
+    QString scores = "sys.dll";
+    if (name.startsWith("docs/")) {
+        QDir().mkdir("docs");
+        scores = "docs/notes.txt";
+        QCOMPARE(::symlink("docs/notes.txt", "sys.dll"), 0);
+    }
+    writeFile(scores, startingScoreFile());
     writeFile(name, "2000\r\n");
-    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray path = QFile::encodeName(name);
+    const timeval written[2] = {{::time(nullptr) - age * 60, 0}, {::time(nullptr) - age * 60, 0}};
+    QCOMPARE(::utimes(path.constData(), written), 0);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     QVERIFY(fd >= 0);
-    if (locked)
+    if (other == "locked")
         QCOMPARE(::flock(fd, LOCK_EX), 0);
     setBoxTexts(*m_form, DesignTexts);
+    if (other == "saving") {
+        // Each game's clean-up must leave the other's save alone: every save succeeds.
+        const auto saveOften = [this] {
+            for (int n = 0; n < 2000; ++n) {
+                if (errorOf([this] { writeScoreFile(*m_form); }).first != 0 ||
+                    readFile("sys.dll") != startingScoreFile())
+                    return false;
+            }
+            return true;
+        };
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(saveOften() ? 0 : 1);
+        QVERIFY2(saveOften(), "a save failed");
+        int status = -1;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the other game's save failed");
+    }
     writeScoreFile(*m_form);
     ::close(fd);
-    QCOMPARE(readFile("sys.dll"), startingScoreFile());
+    QCOMPARE(readFile(scores), startingScoreFile());
+    QCOMPARE(QFileInfo::exists(name), !removed);
     QStringList expected{"sys.dll"};
-    if (!removed)
+    if (scores != "sys.dll")
+        expected << "docs";
+    else if (!removed)
         expected << name;
     expected.sort();
     QCOMPARE(filesHere(), expected);

@@ -111,11 +111,20 @@ alive() {
 # game), and waits until it is the game running in its play folder. Set HOME and XDG_DATA_HOME
 # with env in COMMAND.
 start_game() {
-    local log=$work/game.log
+    launch "$@"
+    wait_for_game
+}
+
+# launch COMMAND...: starts COMMAND as start_game does, without waiting for the game.
+launch() {
     env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-        "$@" >"$log" 2>&1 &
+        "$@" >"$work/game.log" 2>&1 &
     game_pid=$!
-    local tries=0
+}
+
+# wait_for_game: waits until the launched process is the game.
+wait_for_game() {
+    local log=$work/game.log tries=0
     while [ "$(basename "$(readlink "/proc/$game_pid/exe" 2>/dev/null)")" != zakrytka ]; do
         if ! alive; then
             wait "$game_pid" && rc=0 || rc=$?

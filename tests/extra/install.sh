@@ -61,7 +61,7 @@ game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
 still_running_after 3
 stop_game
 check_same "$moved/share/games/zakrytka" "$play" sys.dll C T ZAKRYTKA.HLP
-leftovers=$(find "$play" -name '.*.new.*')
+leftovers=$(find "$play" -name '.zakrytka-*')
 [ -z "$leftovers" ] || fail "the launcher left temporary files: $leftovers"
 [ ! -e "$work/home/.local" ] || fail "the game wrote into ~/.local although XDG_DATA_HOME was set"
 
@@ -78,6 +78,36 @@ still_running_after 3
 stop_game
 cmp -s "$work/scores" "$play/sys.dll" || fail "the player's sys.dll was overwritten"
 check_same "$moved/share/games/zakrytka" "$play" C T ZAKRYTKA.HLP
+
+# What another user could plant in the play folder: links where the launcher once made its
+# temporary copies (".<file>.new.<its pid>", known here by stopping the launcher before it runs),
+# a link named T and a folder named C. None of them is written through or into.
+note "starting with links and a folder planted in the play folder"
+echo "someone else's file" >"$work/victim"
+rm "$play/C" "$play/T"
+mkdir "$play/C"
+ln -s "$work/victim" "$play/T"
+launch sh -c 'kill -STOP $$ && exec "$@"' sh env HOME="$work/home" XDG_DATA_HOME="$work/data" "$moved/bin/zakrytka"
+tries=0
+until [ "$(sed 's/^.*) //' "/proc/$game_pid/stat" | cut -c1)" = T ]; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 100 ] || fail "the launcher did not stop within 10 s"
+    sleep 0.1
+done
+for f in C T ZAKRYTKA.HLP; do ln -s "$work/victim" "$play/.$f.new.$game_pid"; done
+kill -CONT "$game_pid"
+wait_for_game
+stop_game
+[ "$(cat "$work/victim")" = "someone else's file" ] || fail "the launcher wrote through a planted link"
+[ -z "$(ls -A "$play/C")" ] || fail "the launcher put files into a folder planted as C: $(ls -A "$play/C")"
+grep -q '^zakrytka: cannot copy C ' "$work/game.log" || fail "the launcher did not say that C could not be copied"
+[ ! -L "$play/T" ] || fail "the link planted as T is still there"
+check_same "$moved/share/games/zakrytka" "$play" T ZAKRYTKA.HLP
+cmp -s "$work/scores" "$play/sys.dll" || fail "the player's sys.dll was overwritten"
+leftovers=$(find "$play" -name '.zakrytka-*')
+[ -z "$leftovers" ] || fail "the launcher left temporary files: $leftovers"
+rm -r "$play/C" "$play"/.*.new.*
+cp "$moved/share/games/zakrytka/C" "$play/C"
 
 # Without an absolute XDG_DATA_HOME the play folder is ~/.local/share/zakrytka.
 note "starting with a relative XDG_DATA_HOME"
@@ -98,6 +128,15 @@ expect_refusal() {
 expect_refusal env -u HOME -u XDG_DATA_HOME "$moved/bin/zakrytka"
 touch "$work/a-file"
 expect_refusal env HOME="$work/home" XDG_DATA_HOME="$work/a-file" "$moved/bin/zakrytka"
+# A play folder of another user's is refused, and nothing is put into it.
+if [ "$(id -u)" -eq 0 ]; then
+    mkdir -p "$work/foreign/zakrytka"
+    chown 65534:65534 "$work/foreign/zakrytka"
+    expect_refusal env HOME="$work/home" XDG_DATA_HOME="$work/foreign" "$moved/bin/zakrytka"
+    [ -z "$(ls -A "$work/foreign/zakrytka")" ] || fail "the launcher filled another user's play folder"
+else
+    note "not root: a play folder of another user's cannot be made, so its refusal is not checked"
+fi
 
 # Installed into ~/.local as the README says, the installed files lie apart from the player's play
 # folder ~/.local/share/zakrytka: installing again and uninstalling leave the hall of fame alone.

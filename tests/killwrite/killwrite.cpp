@@ -27,6 +27,7 @@
 #include <random>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -106,19 +107,25 @@ int write(const char *startingFile)
     }
 }
 
-// The temporary files of the folder (".sys.dll.XXXXXX"); any other name but "sys.dll" is an error.
+// The temporary files of the folder (".sys.dll.zakrytka-save-XXXXXX"); any other name but
+// "sys.dll" is an error. A save removes only those an hour old, so each is made that old here, as
+// if the player started the next game an hour after the killed one.
 int temporaryFiles(QStringList &strangers)
 {
+    const QLatin1String prefix(".sys.dll.zakrytka-save-");
     int count = 0;
     DIR *dir = ::opendir(".");
     while (const dirent *entry = ::readdir(dir)) {
         const QString name = QString::fromLocal8Bit(entry->d_name);
         if (name == u"." || name == u".." || name == QLatin1String(FileName))
             continue;
-        if (name.startsWith(QLatin1String(".sys.dll.")) && name.size() == 15)
+        if (name.startsWith(prefix) && name.size() == prefix.size() + 6) {
             ++count;
-        else
+            const timeval anHourAgo[2] = {{::time(nullptr) - 3700, 0}, {::time(nullptr) - 3700, 0}};
+            ::utimes(entry->d_name, anHourAgo);
+        } else {
             strangers << name;
+        }
     }
     ::closedir(dir);
     return count;
@@ -227,7 +234,7 @@ int drive(const char *self, const char *startingFile, int kills)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("killwrite: %d kills in %.0f s (%d while starting): sys.dll was the old table %d "
                 "times, the new one %d times, something else %d times; %d temporary files "
-                ".sys.dll.XXXXXX left behind\n",
+                ".sys.dll.zakrytka-save-XXXXXX left behind\n",
                 kills, seconds, beforeReady, sawOld, sawNew, bad, leftBehind);
     if (kills >= 20 && (sawOld == 0 || sawNew == 0)) {
         std::fprintf(stderr, "killwrite: the kills never caught one of the two tables\n");
