@@ -131,6 +131,10 @@ void tst_HelpCommand::textOpensTheContents()
 {
     QFETCH(bool, byKey);
     QSignalSpy answers(&viewer(), &HelpViewer::answered);
+    // A descriptor the game inherited, as from "zakrytka 7>&1 | cat": the help window, which
+    // outlives the game, must not hold it open.
+    int inherited[2];
+    QCOMPARE(::pipe(inherited), 0);
     QVERIFY(Application::instance().helpFile().isEmpty());
     QCOMPARE(viewer().processId(), 0);
     Form1->activateWindow();
@@ -149,6 +153,12 @@ void tst_HelpCommand::textOpensTheContents()
     // of its own, which a closing terminal does not reach.
     QVERIFY(statField(pid, 4).toLongLong() != ::getpid());
     QVERIFY(statField(pid, 6).toLongLong() != ::getsid(0));
+    ::close(inherited[1]);
+    pollfd end = {inherited[0], POLLIN, 0};
+    QCOMPARE(::poll(&end, 1, 0), 1);
+    QVERIFY2(end.revents & POLLHUP, "the help viewer holds a descriptor of the game's open");
+    QVERIFY(isRunning(pid));
+    ::close(inherited[0]);
 
     // Asked again, the same viewer shows the contents again; the game goes on.
     Form1->Text1->trigger();
@@ -157,6 +167,19 @@ void tst_HelpCommand::textOpensTheContents()
     QCOMPARE(answers.at(1), answers.at(0));
     QVERIFY(Form1->isEnabled());
     QVERIFY(Form1->isVisible());
+
+    // A viewer that carried out every call queued behind a busy one, one by one, would answer
+    // them with alternating pages, late: the newest alone is carried out and answers them all.
+    ::kill(pid_t(pid), SIGSTOP);
+    for (int call = 0; call < 20; ++call)
+        Application::instance().helpCommand(
+            call % 2 ? platform::HELP_CONTEXT : platform::HELP_CONTENTS, quint32(call % 2));
+    ::kill(pid_t(pid), SIGCONT);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 22, 20000);
+    for (int call = 2; call < 22; ++call)
+        QCOMPARE(answers.at(call), answers.last());
+    QCOMPARE(answers.last().at(1).toString(), QStringLiteral("Jak korzystać z pomocy"));
+    QCOMPARE(viewer().processId(), pid);
 }
 
 void tst_HelpCommand::missingHelpFileIsReportedInTheHelpWindow()
