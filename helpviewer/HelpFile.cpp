@@ -165,6 +165,12 @@ std::optional<HelpFile> HelpFile::parse(const QString &text, QString *problem)
                     QStringLiteral("nazwa „%1” występuje w pliku drugi raz.").arg(quoted(name)));
                 return;
             }
+            if (document.names.size() >= MaxNames) {
+                fault = atLine(text, tag.begin,
+                               QStringLiteral("plik ma ponad %1 nazw tematów i miejsc w nich.")
+                                   .arg(QString::number(MaxNames)));
+                return;
+            }
             document.names.insert(name, document.topics.size() - 1);
             topic.names.append(name);
         }
@@ -178,7 +184,13 @@ std::optional<HelpFile> HelpFile::parse(const QString &text, QString *problem)
     };
 
     // Reading stops at the first fault.
+    qsizetype tags = 0;
     const auto visitUntilFault = [&](const Tag &tag, qsizetype contentEnd) {
+        if (++tags > MaxTags && fault.isEmpty()) {
+            fault = atLine(text, tag.begin,
+                           QStringLiteral("plik ma ponad %1 znaczników.")
+                               .arg(QString::number(MaxTags)));
+        }
         if (fault.isEmpty()) {
             visit(tag, contentEnd);
         }

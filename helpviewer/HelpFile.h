@@ -31,6 +31,10 @@ struct HelpFile {
     // The most characters of markup a page may hand the window: its topic, and the style sheets
     // before the first topic, which apply to every page.
     static constexpr qsizetype MaxPage = 128 * 1024;
+    // The most names of topics and places in them a file may give; every topic has one.
+    static constexpr qsizetype MaxNames = 20000;
+    // The most tags a file may hold: reading each of them costs the viewer at every call.
+    static constexpr qsizetype MaxTags = 100000;
 
     // One page of the help file.
     struct Topic {

@@ -37,9 +37,9 @@ const QHash<QString, QHash<QString, Number>> &elements()
             all.insert(QString::fromLatin1(name), {});
         }
         const Number width{0, 2000, true};
-        all[QStringLiteral("table")] = {{QStringLiteral("border"), {0, 20}},
-                                        {QStringLiteral("cellpadding"), {0, 50}},
-                                        {QStringLiteral("cellspacing"), {0, 50}},
+        all[QStringLiteral("table")] = {{QStringLiteral("border"), {0, 10}},
+                                        {QStringLiteral("cellpadding"), {0, 20}},
+                                        {QStringLiteral("cellspacing"), {0, 20}},
                                         {QStringLiteral("width"), width}};
         for (const char *cell : {"td", "th"}) {
             all[QString::fromLatin1(cell)] = {{QStringLiteral("colspan"), {1, 100}},
@@ -122,7 +122,9 @@ struct Table {
     qsizetype column = 0;         // the next free column of the current row
     std::vector<qsizetype> taken; // for each column, the row where cells from above end
 
-    qsizetype cells() const { return std::max(rows, spanned) * columns; }
+    qsizetype weight = 1; // how many times Qt lays out each of its cells
+
+    qsizetype cells() const { return std::max(rows, spanned) * columns * weight; }
 };
 
 } // namespace
@@ -225,8 +227,10 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
         }
         return all;
     };
-    const QString tooManyCells = QStringLiteral("tabele tematu mają razem ponad %1 komórek.")
-                                     .arg(QString::number(limits::MaxCells));
+    const QString tooManyCells =
+        QStringLiteral("tabele tematu mają razem ponad %1 komórek (komórka "
+                       "tabeli w tabeli liczy się podwójnie).")
+            .arg(QString::number(limits::MaxCells));
     // A table begins at the next place among the open elements.
     const auto beginTable = [&]() -> QString {
         if (tables.size() >= size_t(limits::MaxTableDepth)) {
@@ -236,11 +240,46 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
         }
         Table table;
         table.level = open.size();
+        table.weight = qsizetype(1) << tables.size();
         tables.push_back(std::move(table));
         return QString();
     };
 
-    while ((p = text.indexOf(u'<', p)) >= 0 && p < to) {
+    // The text since the last place a line may break: a space, or an element that starts a line.
+    qsizetype unbroken = 0;
+    qsizetype laidOut = 0;
+    const auto countText = [&](qsizetype end) {
+        laidOut += (end - p) << tables.size();
+        for (; p < end; ++p) {
+            const char16_t c = text.at(p).unicode();
+            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') {
+                unbroken = 0;
+            } else if (++unbroken > limits::MaxWord) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const QString tooLongWord = QStringLiteral("słowo bez odstępu ma ponad %1 znaków.")
+                                    .arg(QString::number(limits::MaxWord));
+
+    for (;;) {
+        const qsizetype next = text.indexOf(u'<', p);
+        const qsizetype textEnd = next < 0 || next > to ? to : next;
+        if (!countText(textEnd)) {
+            at = p;
+            return fault(tooLongWord);
+        }
+        if (laidOut > limits::MaxLaidOut) {
+            at = textEnd;
+            return fault(QStringLiteral("tekst tematu jest za długi: ma ponad %1 tys. znaków, "
+                                        "licząc tekst w tabeli podwójnie, a w tabeli w tabeli "
+                                        "poczwórnie.")
+                             .arg(QString::number(limits::MaxLaidOut / 1024)));
+        }
+        if (textEnd >= to) {
+            break;
+        }
         at = p++;
         eatSpace();
         if (p < to && text.at(p) == u'!') {
@@ -364,7 +403,7 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
                    table.taken[table.column] > row) {
                 ++table.column;
             }
-            if (table.column + colspan > limits::MaxCells) {
+            if ((table.column + colspan) * table.weight > limits::MaxCells) {
                 return fault(tooManyCells);
             }
             if (qsizetype(table.taken.size()) < table.column + colspan) {
@@ -378,6 +417,18 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
         }
         if (cells() > limits::MaxCells) {
             return fault(tooManyCells);
+        }
+        static const QSet<QString> breaking = {
+            QStringLiteral("br"),         QStringLiteral("hr"),    QStringLiteral("p"),
+            QStringLiteral("div"),        QStringLiteral("h1"),    QStringLiteral("h2"),
+            QStringLiteral("h3"),         QStringLiteral("h4"),    QStringLiteral("h5"),
+            QStringLiteral("h6"),         QStringLiteral("li"),    QStringLiteral("dt"),
+            QStringLiteral("dd"),         QStringLiteral("td"),    QStringLiteral("th"),
+            QStringLiteral("tr"),         QStringLiteral("table"), QStringLiteral("caption"),
+            QStringLiteral("blockquote"), QStringLiteral("ul"),    QStringLiteral("ol"),
+            QStringLiteral("dl")};
+        if (breaking.contains(name)) {
+            unbroken = 0;
         }
         const bool empty = name == u"img" || name == u"hr" || name == u"br" || name == u"meta";
         if (!closed && !empty) {

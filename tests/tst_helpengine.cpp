@@ -320,8 +320,8 @@ void TestHelpWindow::reportsUnusableFile_data()
         << head + "<p style=\"margin: 9999px\">x</p>" << 0u
         << "Wiersz 3: atrybut style znacznika <p> nie należy do formatu pomocy.";
     QTest::newRow("number in a spaced tag")
-        << head + "< table cellspacing=51><tr><td>x" << 0u
-        << "Wiersz 3: atrybut cellspacing znacznika <table> musi być liczbą od 0 do 50.";
+        << head + "< table cellspacing=21><tr><td>x" << 0u
+        << "Wiersz 3: atrybut cellspacing znacznika <table> musi być liczbą od 0 do 20.";
     QTest::newRow("page too long")
         << "<style>" + QByteArray(100000, ' ') + "</style>" + head + "<p>" + QByteArray(32000, 'x')
         << 0u << "Wiersz 2: temat „A” jest za długi: razem ze stylami sprzed pierwszego tematu";
