@@ -168,14 +168,15 @@ void HelpViewer::forget()
 
 bool winHelp(QWidget *, const QString &file, quint16 command, quint32 data)
 {
-    if (command != HELP_CONTENTS && command != HELP_CONTEXT) {
-        return false;
-    }
-    if ((command == HELP_CONTENTS && data != 0) || file.isEmpty()) {
+    if (file.isEmpty()) {
         return false;
     }
     // The viewer finds the file where the game is at the moment of the call.
-    return HelpViewer::instance().request(QDir::current().absoluteFilePath(file), command, data);
+    const QString path = QDir::current().absoluteFilePath(file);
+    if (!helpprotocol::isValidCall(command, data, path)) {
+        return false;
+    }
+    return HelpViewer::instance().request(path, command, data);
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HelpProtocol.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -11,16 +13,16 @@ namespace platform {
 
 class Channel;
 
-constexpr quint16 HELP_CONTEXT = 1;  // open the topic with the context number given as data
-constexpr quint16 HELP_CONTENTS = 3; // open the contents topic; data must be 0
+using helpprotocol::HELP_CONTENTS;
+using helpprotocol::HELP_CONTEXT;
 
 // Stands in for the platform's help engine: hands the call to the help viewer, which shows the
 // help file in a window of its own and stays open when the game ends. The file is a bare file
 // name, found in the current directory at the moment of the call; the viewer reads it afresh at
 // every call and reports a missing or invalid file in its window. Returns at once, without
 // waiting for the viewer: true once the call is on its way, false, and nothing is shown, for
-// any other command, for HELP_CONTENTS with data other than 0, for an empty file name and when
-// the viewer cannot be started. The window argument is not used: the help window belongs to no
+// a call that helpprotocol::isValidCall refuses (its path made absolute) and when the viewer
+// cannot be started. The window argument is not used: the help window belongs to no
 // window of the game.
 bool winHelp(QWidget *window, const QString &file, quint16 command, quint32 data);
 

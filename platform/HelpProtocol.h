@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QIODevice>
+#include <QString>
 #include <QtEndian>
 
 // How the game talks to its help viewer. The game makes a connected pair of local sockets and
@@ -12,9 +13,31 @@
 //     viewer to game: bool shown, QString page on screen; sent once the call is carried out
 namespace platform::helpprotocol {
 
+// The help commands the game sends: the platform's numbers, which the game's menu data holds.
+inline constexpr quint16 HELP_CONTEXT = 1;  // open the topic with the context number given as data
+inline constexpr quint16 HELP_CONTENTS = 3; // open the contents topic; data must be 0
+
 inline constexpr char ConnectionOption[] = "--connection";
 // A file name and a heading are short; a longer message means the other side is not ours.
 inline constexpr quint32 MaxMessage = 256 * 1024;
+// The longest path of a help file a call may name: far beyond any the system opens (4 KiB), and
+// a call with it stays well within a message.
+inline constexpr qsizetype MaxPath = 16 * 1024;
+// The longest page heading or message an answer carries; a longer one is cut.
+inline constexpr qsizetype MaxAnswerText = 1024;
+
+// Whether the help engine carries out the call at all: one of the two commands, the contents
+// with data 0, and a file named. Anything else shows nothing.
+inline bool isValidCall(quint16 command, quint32 data, const QString &file)
+{
+    if (command != HELP_CONTENTS && command != HELP_CONTEXT) {
+        return false;
+    }
+    if (command == HELP_CONTENTS && data != 0) {
+        return false;
+    }
+    return !file.isEmpty() && file.size() <= MaxPath;
+}
 
 template <typename... Fields> QByteArray encode(const Fields &...fields)
 {

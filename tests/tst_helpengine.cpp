@@ -312,6 +312,16 @@ void TestHelpWindow::reportsUnusableFile_data()
     QTest::newRow("lone cell too deep")
         << head + "<h1 id=b>B</h1>\n" + QByteArray("<div>").repeated(28) + "\n<td>" << 0u
         << QString("Wiersz 5: " + deep);
+    // Only the markup of the help format is laid out, read as Qt reads it.
+    QTest::newRow("element outside the format")
+        << head + "<h1 id=b>B</h1>\n<p><iframe src=x></iframe>" << 0u
+        << "Wiersz 4: znacznik <iframe> nie należy do formatu pomocy.";
+    QTest::newRow("attribute outside the format")
+        << head + "<p style=\"margin: 9999px\">x</p>" << 0u
+        << "Wiersz 3: atrybut style znacznika <p> nie należy do formatu pomocy.";
+    QTest::newRow("number in a spaced tag")
+        << head + "< table cellspacing=21><tr><td>x" << 0u
+        << "Wiersz 3: atrybut cellspacing znacznika <table> musi być liczbą od 0 do 20.";
     QTest::newRow("page too long")
         << "<style>" + QByteArray(100000, ' ') + "</style>" + head + "<p>" + QByteArray(32000, 'x')
         << 0u << "Wiersz 2: temat „A” jest za długi: razem ze stylami sprzed pierwszego tematu";
@@ -345,6 +355,8 @@ void TestHelpWindow::refusesOtherCalls_data()
     QTest::newRow("key") << "POMOC.HLP" << quint16(0x0101) << 0u;
     QTest::newRow("contents with data") << "POMOC.HLP" << HELP_CONTENTS << 1u;
     QTest::newRow("no file name") << "" << HELP_CONTENTS << 0u;
+    // Its answer would not fit the game's messages: the viewer would be ended at every call.
+    QTest::newRow("name too long") << QString(140000, u'x') << HELP_CONTENTS << 0u;
 }
 
 void TestHelpWindow::refusesOtherCalls()
@@ -467,9 +479,10 @@ void TestHelpWindow::shippedHelpFile()
     QVERIFY2(shownText().startsWith("Jak korzystać z pomocy"), qPrintable(shownText()));
 
     QString error;
-    const std::optional<HelpWindow::Document> document = HelpWindow::read("ZAKRYTKA.HLP", &error);
+    const std::optional<helpviewer::HelpFile> document =
+        helpviewer::HelpFile::read("ZAKRYTKA.HLP", &error);
     QVERIFY2(document, qPrintable(error));
-    for (const HelpWindow::Link &link : document->links) {
+    for (const helpviewer::HelpFile::Link &link : document->links) {
         QVERIFY2(document->names.contains(link.target),
                  qPrintable(QStringLiteral("„%1” links to „%2”")
                                 .arg(document->topics.at(link.topic).title, link.target)));
@@ -481,7 +494,7 @@ void TestHelpWindow::shippedHelpFile()
     reached[queue.first()] = true;
     while (!queue.isEmpty()) {
         const qsizetype topic = queue.takeFirst();
-        for (const HelpWindow::Link &link : document->links) {
+        for (const helpviewer::HelpFile::Link &link : document->links) {
             const qsizetype target = document->names.value(link.target);
             if (link.topic == topic && !reached[target]) {
                 reached[target] = true;
