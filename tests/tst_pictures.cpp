@@ -190,6 +190,28 @@ void TestPictures::formatAndSize()
                 QVERIFY2(image.pixelIndex(x, y) < image.colorCount(),
                          qPrintable(QString("pixel %1,%2 outside the palette").arg(x).arg(y)));
     }
+
+    // The drawing for scaled screens: missing, of another size, depth or transparent colour, or
+    // the small picture's pixels doubled (blocky on a 2x screen) would each fail here. The
+    // launcher's icons come in sizes of their own instead.
+    const QImage twice = load(name + "@2x");
+    if (name.startsWith("app_icon_")) {
+        QVERIFY(twice.isNull());
+        return;
+    }
+    QCOMPARE(twice.size(), size * 2);
+    QCOMPARE(twice.format(), image.format());
+    QCOMPARE(twice.colorTable(), image.colorTable());
+    QCOMPARE(twice.pixel(0, twice.height() - 1), image.pixel(0, image.height() - 1));
+    int fineBlocks = 0;
+    for (int y = 0; y < twice.height(); y += 2)
+        for (int x = 0; x < twice.width(); x += 2)
+            if (twice.pixel(x, y) != twice.pixel(x + 1, y) ||
+                twice.pixel(x, y) != twice.pixel(x, y + 1) ||
+                twice.pixel(x, y) != twice.pixel(x + 1, y + 1))
+                ++fineBlocks;
+    QVERIFY2(fineBlocks * 50 >= size.width() * size.height(),
+             qPrintable(QString("%1 of its 2 x 2 blocks have detail").arg(fineBlocks)));
 }
 
 void TestPictures::cardBackTexture()

@@ -17,17 +17,22 @@ void BitBtn::setGlyph(const QPixmap &glyph)
     const QImage image = glyph.toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb transparent = image.pixel(0, image.height() - 1);
     const int half = image.width() / 2;
+    // A picture drawn for a scaled screen keeps its ratio of pixels, so it shows at the same size.
+    const qreal ratio = glyph.devicePixelRatio();
     auto part = [&](int left) {
         QPixmap pixmap = QPixmap::fromImage(image.copy(left, 0, half, image.height()));
-        pixmap.setMask(QBitmap::fromImage(
-            image.copy(left, 0, half, image.height()).createMaskFromColor(transparent)));
+        QBitmap mask = QBitmap::fromImage(
+            image.copy(left, 0, half, image.height()).createMaskFromColor(transparent));
+        mask.setDevicePixelRatio(pixmap.devicePixelRatio());
+        pixmap.setMask(mask);
+        pixmap.setDevicePixelRatio(ratio);
         return pixmap;
     };
     QIcon icon;
     icon.addPixmap(part(0), QIcon::Normal);
     icon.addPixmap(part(half), QIcon::Disabled);
     setIcon(icon);
-    setIconSize(QSize(half, image.height()));
+    setIconSize(QSize(qRound(half / ratio), qRound(image.height() / ratio)));
 }
 
 } // namespace toolkit

@@ -15,7 +15,7 @@ GlyphButton::GlyphButton(QWidget *parent) : QAbstractButton(parent)
 
 QSize GlyphButton::sizeHint() const
 {
-    return m_glyph.isNull() ? QSize(23, 22) : m_glyph.size();
+    return m_glyph.isNull() ? QSize(23, 22) : m_glyph.deviceIndependentSize().toSize();
 }
 
 namespace {
@@ -68,15 +68,17 @@ void GlyphButton::setGlyph(const QPixmap &glyph)
     update();
 }
 
-void GlyphButton::drawLook(QPainter &p, QPoint at, bool enabled) const
+void GlyphButton::drawLook(QPainter &p, QPoint at, bool enabled, const QPixmap &glyph,
+                           const QBitmap &shape, int step) const
 {
     if (enabled) {
-        p.drawPixmap(at, m_glyph);
-        drawMask(p, at, m_shape, palette().color(QPalette::Button));
+        p.drawPixmap(at, glyph);
+        drawMask(p, at, shape, palette().color(QPalette::Button));
     } else {
         // The embossing colours are the enabled button's, not the greyed ones.
-        drawMask(p, at + QPoint(1, 1), m_shape, palette().color(QPalette::Active, QPalette::Light));
-        drawMask(p, at, m_shape, palette().color(QPalette::Active, QPalette::Dark));
+        drawMask(p, at + QPoint(step, step), shape,
+                 palette().color(QPalette::Active, QPalette::Light));
+        drawMask(p, at, shape, palette().color(QPalette::Active, QPalette::Dark));
     }
 }
 
@@ -84,11 +86,18 @@ QImage GlyphButton::lookImage(bool enabled) const
 {
     if (m_glyph.isNull())
         return QImage();
+    // Made in the glyph's own pixels: a glyph drawn for a scaled screen is embossed by as many of
+    // them as make one pixel of the window.
+    const qreal ratio = m_glyph.devicePixelRatio();
+    QPixmap glyph = m_glyph;
+    QBitmap shape = m_shape;
+    glyph.setDevicePixelRatio(1.0);
+    shape.setDevicePixelRatio(1.0);
     QImage image(m_glyph.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        drawLook(p, QPoint(0, 0), enabled);
+        drawLook(p, QPoint(0, 0), enabled, glyph, shape, qRound(ratio));
         if (enabled) {
             // Without the button face behind it, the transparent colour shows nothing.
             p.setCompositionMode(QPainter::CompositionMode_Clear);
@@ -96,7 +105,9 @@ QImage GlyphButton::lookImage(bool enabled) const
             p.fillRect(image.rect(), Qt::transparent);
         }
     }
-    return image.convertToFormat(QImage::Format_ARGB32);
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
 }
 
 QImage GlyphButton::normalImage() const
@@ -117,10 +128,17 @@ void GlyphButton::paintEvent(QPaintEvent *)
     const bool enabled = isEnabledTo(window());
     if (m_glyph.isNull())
         return;
-    QPoint at((width() - m_glyph.width()) / 2, (height() - m_glyph.height()) / 2);
+    const QSize size = m_glyph.deviceIndependentSize().toSize();
+    QPoint at((width() - size.width()) / 2, (height() - size.height()) / 2);
     if (isDown() && enabled)
         at += QPoint(1, 1);
-    drawLook(p, at, enabled);
+    if (m_glyph.devicePixelRatio() == 1.0) {
+        drawLook(p, at, enabled, m_glyph, m_shape, 1);
+        return;
+    }
+    // A glyph drawn for a scaled screen: its look, scaled smoothly to the screen's pixels.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(at, size), lookImage(enabled));
 }
 
 void GlyphButton::changeEvent(QEvent *event)

@@ -36,7 +36,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void drawLook(QPainter &p, QPoint at, bool enabled) const;
+    // Draws a look of the glyph; `step` is the embossing's offset in the glyph's pixels.
+    void drawLook(QPainter &p, QPoint at, bool enabled, const QPixmap &glyph, const QBitmap &shape,
+                  int step) const;
     QImage lookImage(bool enabled) const;
 
     QPixmap m_glyph;

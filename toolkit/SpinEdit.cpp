@@ -204,10 +204,12 @@ void SpinEdit::paintEvent(QPaintEvent *)
             continue;
         const QRect button = style()->subControlRect(QStyle::CC_SpinBox, &option, control, this);
         painter.fillRect(button.adjusted(2, 2, -2, -2), palette().color(QPalette::Button));
-        QPoint at =
-            button.center() - QPoint(glyph->width() / 2, glyph->height() / 2) + QPoint(1, 1);
+        const QSize size = glyph->deviceIndependentSize().toSize();
+        QPoint at = button.center() - QPoint(size.width() / 2, size.height() / 2) + QPoint(1, 1);
         if (sunken && m_pressed == control)
             at += QPoint(1, 1);
+        // An arrow drawn for a scaled screen is scaled smoothly to the screen's pixels.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, glyph->devicePixelRatio() != 1.0);
         painter.drawPixmap(at, *glyph);
     }
 }

@@ -9,6 +9,10 @@
 // The output is deterministic: every random texture or fleck comes from a small generator with a
 // fixed seed, and no font is used (letters are drawn as strokes), so every run writes the same
 // pixels.
+//
+// Every picture the game's windows show is drawn twice: at its own size, and at twice that size
+// for scaled screens, saved as <name>@2x.png. The larger one is the same drawing made with twice
+// as many pixels (finer lines, curves and steps), never the small one's pixels doubled.
 
 #include <QColor>
 #include <QCoreApplication>
@@ -233,17 +237,29 @@ void strokeLetter(QPainter &p, const QPainterPath &unit, const QRectF &box, QCol
 // An all-over texture: rows of light streaks, each with a dark shadow row under it, every four or
 // five rows, and coloured dots between them. On the table every pure black pixel shows in the
 // button-face colour, so there the card reads as a light ribbed surface.
-QImage drawCardBack()
+//
+// At twice the size (s = 2) the same streaks, shadows and dots lie in the same places, drawn
+// finer: a streak has rounded ends and a dimmer lower edge, its shadow is half as thick and cast
+// half as far, and a dot is a small rounded speck.
+QImage drawCardBack(int s)
 {
     const int w = 146;
     const int h = 194;
     const QList<QRgb> palette = cardPalette();
-    std::vector<QRgb> px(size_t(w * h), kBlack);
-    auto at = [&](int x, int y) -> QRgb & { return px[size_t(y * w + x)]; };
+    std::vector<QRgb> px(size_t(w * s * h * s), kBlack);
+    auto at = [&](int x, int y) -> QRgb & { return px[size_t(y * w * s + x)]; };
+    // Sets a pixel of the picture at twice the size, where there is one.
+    auto fine = [&](int x, int y, QRgb colour) {
+        if (x >= 0 && y >= 0 && x < w * s && y < h * s)
+            at(x, y) = colour;
+    };
     Xorshift rng{0x5eed0b1cu};
 
     const QRgb streaks[] = {qRgb(192, 192, 255), qRgb(192, 192, 255), qRgb(255, 255, 255),
                             qRgb(160, 192, 255)};
+    // The lower edge of each streak at twice the size.
+    const QRgb streakEdges[] = {qRgb(160, 160, 255), qRgb(160, 160, 255), qRgb(192, 192, 255),
+                                qRgb(128, 160, 255)};
     const QRgb shadows[] = {qRgb(32, 32, 64), qRgb(0, 32, 64), qRgb(32, 32, 0)};
     const QRgb dots[] = {qRgb(128, 128, 128), qRgb(128, 128, 0), qRgb(160, 160, 255),
                          qRgb(160, 255, 255)};
@@ -255,14 +271,33 @@ QImage drawCardBack()
         int x = -rng.below(12);
         while (x < w) {
             const int length = 7 + rng.below(16);
-            const QRgb streak = streaks[rng.below(4)];
+            const int kind = rng.below(4);
+            const QRgb streak = streaks[kind];
             for (int i = 0; i < length; ++i) {
                 const int xi = x + i;
-                if (xi >= 0 && xi < w)
-                    at(xi, y) = streak;
                 // Each streak casts a shadow one pixel down and to the right.
-                if (xi + 1 >= 0 && xi + 1 < w)
-                    at(xi + 1, y + 1) = shadows[rng.below(10) < 7 ? 0 : 1 + rng.below(2)];
+                const bool shaded = xi + 1 >= 0 && xi + 1 < w;
+                const QRgb shadow =
+                    shaded ? shadows[rng.below(10) < 7 ? 0 : 1 + rng.below(2)] : kBlack;
+                if (s == 1) {
+                    if (xi >= 0 && xi < w)
+                        at(xi, y) = streak;
+                    if (shaded)
+                        at(xi + 1, y + 1) = shadow;
+                    continue;
+                }
+                const bool first = i == 0;
+                const bool last = i == length - 1;
+                if (shaded) {
+                    fine(2 * xi + 1, 2 * y + 2, shadow);
+                    fine(2 * xi + 2, 2 * y + 2, shadow);
+                }
+                fine(2 * xi, 2 * y, first ? streakEdges[kind] : streak);
+                fine(2 * xi + 1, 2 * y, last ? streakEdges[kind] : streak);
+                if (!first)
+                    fine(2 * xi, 2 * y + 1, streakEdges[kind]);
+                if (!last)
+                    fine(2 * xi + 1, 2 * y + 1, streakEdges[kind]);
             }
             x += length + 1 + rng.below(3);
         }
@@ -278,19 +313,30 @@ QImage drawCardBack()
             if (x >= w || y >= h || !fieldRow[size_t(y)])
                 continue;
             const QRgb dot = dots[rng.below(4)];
-            at(x, y) = dot;
-            if (rng.below(4) == 0 && x + 1 < w)
-                at(x + 1, y) = dot;
+            const bool wide = rng.below(4) == 0 && x + 1 < w;
+            if (s == 1) {
+                at(x, y) = dot;
+                if (wide)
+                    at(x + 1, y) = dot;
+                continue;
+            }
+            // A speck with its lower right corner left out; a wide dot is a short dash.
+            const int right = wide ? 3 : 1;
+            for (int dx = 0; dx <= right; ++dx) {
+                fine(2 * x + dx, 2 * y, dot);
+                if (dx < right)
+                    fine(2 * x + dx, 2 * y + 1, dot);
+            }
         }
     }
     // The bottom-left pixel is the button's transparent colour.
-    at(0, h - 1) = kBlack;
+    at(0, h * s - 1) = kBlack;
 
-    QImage out(w, h, QImage::Format_Indexed8);
+    QImage out(w * s, h * s, QImage::Format_Indexed8);
     out.setColorTable(palette);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h * s; ++y) {
         uchar *line = out.scanLine(y);
-        for (int x = 0; x < w; ++x)
+        for (int x = 0; x < w * s; ++x)
             line[x] = uchar(palette.indexOf(at(x, y)));
     }
     return out;
@@ -322,19 +368,22 @@ QList<QRgb> faceInks()
             qRgb(255, 128, 128)};
 }
 
-QImage blankFace()
+QImage blankFace(int s)
 {
-    QImage image = canvas(76, 104, Qt::black);
+    QImage image = canvas(76 * s, 104 * s, Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    if (s > 1)
+        p.scale(s, s);
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(1, 1, 74, 102), 3.5, 3.5);
     return image;
 }
 
-// Scatters pale-yellow flecks on plain white paper, each at least two pixels away from any ink.
-void fleck(QImage &image, Xorshift &rng, int count, QRectF area)
+// Scatters pale-yellow flecks on plain white paper, each at least two pixels away from any ink,
+// and notes where they fell.
+void fleck(QImage &image, Xorshift &rng, int count, QRectF area, QList<QPoint> &placedAt)
 {
     auto paper = [&](int x, int y) {
         for (int dy = -2; dy <= 2; ++dy)
@@ -356,140 +405,168 @@ void fleck(QImage &image, Xorshift &rng, int count, QRectF area)
         if (!paper(x, y))
             continue;
         image.setPixel(x, y, kPaleYellow);
+        placedAt.append(QPoint(x, y));
         ++placedFlecks;
     }
 }
 
-QImage drawQueenOfSpades()
+using Ink = std::function<void(QPainter &)>;
+using Flecks = std::function<void(QImage &, QList<QPoint> &)>;
+
+// A card face: the ink drawn on a blank card, then the flecks. At twice the size the flecks lie
+// where they lie on the small card, as they are placed around its ink.
+QImage drawFace(int s, const Ink &ink, const Flecks &flecks)
 {
-    QImage image = blankFace();
+    QImage image = blankFace(1);
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
-        strokeLetter(p, letterQ(), QRectF(58.5, 5.5, 10, 13), Qt::black, 2.1);
-        p.fillPath(placed(spadeShape(), QRectF(58.5, 22, 10, 11)), Qt::black);
-
-        // The figure is drawn on a frame of 43 x 62 at the origin, placed below and left of the
-        // corner index.
-        p.translate(12.5, 29.5);
-        const QRectF frame(0, 0, 43, 62);
-        // The sash: a yellow band across the middle of the frame, from lower left to upper right.
-        p.save();
-        p.setClipRect(frame);
-        QPolygonF band;
-        band << QPointF(-2, 60) << QPointF(-2, 49) << QPointF(45, 27) << QPointF(45, 38);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(kYellow));
-        p.drawPolygon(band);
-        p.restore();
-
-        QPen line(Qt::black, 1.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        p.setPen(line);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(frame);
-        p.drawRect(frame.adjusted(2, 2, -2, -2));
-
-        const double cx = 21.5;
-        // Shoulders and gown with a low round neckline.
-        QPainterPath gown;
-        gown.moveTo(3, 60);
-        gown.cubicTo(3, 44, 9, 39.5, 17.5, 38.5);
-        gown.moveTo(25.5, 38.5);
-        gown.cubicTo(34, 39.5, 40, 44, 40, 60);
-        gown.moveTo(14, 39.5);
-        gown.quadTo(cx, 50, 29, 39.5);
-        gown.moveTo(9.5, 47);
-        gown.lineTo(10, 60);
-        gown.moveTo(33.5, 47);
-        gown.lineTo(33, 60);
-        p.drawPath(gown);
-        // Necklace.
-        p.setBrush(Qt::black);
-        for (int i = -2; i <= 2; ++i)
-            p.drawEllipse(QPointF(cx + i * 2.4, 42.6 - std::abs(i) * 0.8 + 1.0), 0.45, 0.45);
-        p.setBrush(Qt::NoBrush);
-        // Neck.
-        p.drawLine(QPointF(18.8, 30), QPointF(18.5, 38.5));
-        p.drawLine(QPointF(24.2, 30), QPointF(24.5, 38.5));
-        // Hair falling to the shoulders, then the face over it.
-        QPainterPath hair;
-        hair.moveTo(14.2, 16);
-        hair.cubicTo(11, 23, 14, 32, 10, 39);
-        hair.moveTo(28.8, 16);
-        hair.cubicTo(32, 23, 29, 32, 33, 39);
-        p.drawPath(hair);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(cx, 22.5), 7.0, 9.0);
-        p.setBrush(Qt::NoBrush);
-        QPainterPath fringe;
-        fringe.moveTo(14.6, 20);
-        fringe.cubicTo(16, 15, 20, 15.5, cx, 17);
-        fringe.cubicTo(23, 15.5, 27, 15, 28.4, 20);
-        p.drawPath(fringe);
-        // Crown.
-        QPolygonF crown;
-        crown << QPointF(15, 14) << QPointF(14, 5.5) << QPointF(17.8, 9.5) << QPointF(cx, 3.5)
-              << QPointF(25.2, 9.5) << QPointF(29, 5.5) << QPointF(28, 14);
-        p.setBrush(Qt::white);
-        p.drawPolygon(crown);
-        p.drawLine(QPointF(15, 12), QPointF(28, 12));
-        p.setBrush(Qt::black);
-        for (QPointF tip : {QPointF(14, 5.5), QPointF(cx, 3.5), QPointF(29, 5.5)})
-            p.drawEllipse(tip, 0.9, 0.9);
-        // Face: brows, eyes, nose and lips.
-        p.setBrush(Qt::NoBrush);
-        p.drawLine(QPointF(16.8, 19.4), QPointF(19.6, 19.2));
-        p.drawLine(QPointF(23.4, 19.2), QPointF(26.2, 19.4));
-        p.setBrush(Qt::black);
-        p.drawEllipse(QPointF(18.3, 21.7), 0.8, 0.6);
-        p.drawEllipse(QPointF(24.7, 21.7), 0.8, 0.6);
-        p.setBrush(Qt::NoBrush);
-        p.drawPolyline(QPolygonF{QPointF(cx, 22.5), QPointF(20.8, 25.5), QPointF(22, 25.7)});
-        p.drawLine(QPointF(19.6, 28.3), QPointF(23.4, 28.3));
-        // A rose held at the shoulder.
-        p.drawLine(QPointF(30.5, 58), QPointF(34, 45.5));
-        p.drawEllipse(QPointF(34.6, 43.6), 2.0, 2.0);
-        p.drawLine(QPointF(32.5, 50.5), QPointF(30.5, 49));
+        ink(p);
     }
-    Xorshift rng{0x0ee7a5edu};
-    fleck(image, rng, 9, QRectF(3, 3, 70, 98));
+    QList<QPoint> flecked;
+    flecks(image, flecked);
+    if (s > 1) {
+        image = blankFace(s);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(s, s);
+            ink(p);
+        }
+        for (QPoint at : flecked)
+            for (int dy = 0; dy < s; ++dy)
+                for (int dx = 0; dx < s; ++dx)
+                    image.setPixel(at.x() * s + dx, at.y() * s + dy, kPaleYellow);
+    }
     return toIndexed(image, cardPalette(), faceInks());
 }
 
-QImage drawAceOfDiamonds()
+void inkQueenOfSpades(QPainter &p)
 {
-    QImage image = blankFace();
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
+    strokeLetter(p, letterQ(), QRectF(58.5, 5.5, 10, 13), Qt::black, 2.1);
+    p.fillPath(placed(spadeShape(), QRectF(58.5, 22, 10, 11)), Qt::black);
+
+    // The figure is drawn on a frame of 43 x 62 at the origin, placed below and left of the
+    // corner index.
+    p.translate(12.5, 29.5);
+    const QRectF frame(0, 0, 43, 62);
+    // The sash: a yellow band across the middle of the frame, from lower left to upper right.
+    p.save();
+    p.setClipRect(frame);
+    QPolygonF band;
+    band << QPointF(-2, 60) << QPointF(-2, 49) << QPointF(45, 27) << QPointF(45, 38);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(kYellow));
+    p.drawPolygon(band);
+    p.restore();
+
+    QPen line(Qt::black, 1.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(line);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
+    p.drawRect(frame.adjusted(2, 2, -2, -2));
+
+    const double cx = 21.5;
+    // Shoulders and gown with a low round neckline.
+    QPainterPath gown;
+    gown.moveTo(3, 60);
+    gown.cubicTo(3, 44, 9, 39.5, 17.5, 38.5);
+    gown.moveTo(25.5, 38.5);
+    gown.cubicTo(34, 39.5, 40, 44, 40, 60);
+    gown.moveTo(14, 39.5);
+    gown.quadTo(cx, 50, 29, 39.5);
+    gown.moveTo(9.5, 47);
+    gown.lineTo(10, 60);
+    gown.moveTo(33.5, 47);
+    gown.lineTo(33, 60);
+    p.drawPath(gown);
+    // Necklace.
+    p.setBrush(Qt::black);
+    for (int i = -2; i <= 2; ++i)
+        p.drawEllipse(QPointF(cx + i * 2.4, 42.6 - std::abs(i) * 0.8 + 1.0), 0.45, 0.45);
+    p.setBrush(Qt::NoBrush);
+    // Neck.
+    p.drawLine(QPointF(18.8, 30), QPointF(18.5, 38.5));
+    p.drawLine(QPointF(24.2, 30), QPointF(24.5, 38.5));
+    // Hair falling to the shoulders, then the face over it.
+    QPainterPath hair;
+    hair.moveTo(14.2, 16);
+    hair.cubicTo(11, 23, 14, 32, 10, 39);
+    hair.moveTo(28.8, 16);
+    hair.cubicTo(32, 23, 29, 32, 33, 39);
+    p.drawPath(hair);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(cx, 22.5), 7.0, 9.0);
+    p.setBrush(Qt::NoBrush);
+    QPainterPath fringe;
+    fringe.moveTo(14.6, 20);
+    fringe.cubicTo(16, 15, 20, 15.5, cx, 17);
+    fringe.cubicTo(23, 15.5, 27, 15, 28.4, 20);
+    p.drawPath(fringe);
+    // Crown.
+    QPolygonF crown;
+    crown << QPointF(15, 14) << QPointF(14, 5.5) << QPointF(17.8, 9.5) << QPointF(cx, 3.5)
+          << QPointF(25.2, 9.5) << QPointF(29, 5.5) << QPointF(28, 14);
+    p.setBrush(Qt::white);
+    p.drawPolygon(crown);
+    p.drawLine(QPointF(15, 12), QPointF(28, 12));
+    p.setBrush(Qt::black);
+    for (QPointF tip : {QPointF(14, 5.5), QPointF(cx, 3.5), QPointF(29, 5.5)})
+        p.drawEllipse(tip, 0.9, 0.9);
+    // Face: brows, eyes, nose and lips.
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(16.8, 19.4), QPointF(19.6, 19.2));
+    p.drawLine(QPointF(23.4, 19.2), QPointF(26.2, 19.4));
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(18.3, 21.7), 0.8, 0.6);
+    p.drawEllipse(QPointF(24.7, 21.7), 0.8, 0.6);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF{QPointF(cx, 22.5), QPointF(20.8, 25.5), QPointF(22, 25.7)});
+    p.drawLine(QPointF(19.6, 28.3), QPointF(23.4, 28.3));
+    // A rose held at the shoulder.
+    p.drawLine(QPointF(30.5, 58), QPointF(34, 45.5));
+    p.drawEllipse(QPointF(34.6, 43.6), 2.0, 2.0);
+    p.drawLine(QPointF(32.5, 50.5), QPointF(30.5, 49));
+}
+
+QImage drawQueenOfSpades(int s)
+{
+    return drawFace(s, inkQueenOfSpades, [](QImage &image, QList<QPoint> &flecked) {
+        Xorshift rng{0x0ee7a5edu};
+        fleck(image, rng, 9, QRectF(3, 3, 70, 98), flecked);
+    });
+}
+
+QImage drawAceOfDiamonds(int s)
+{
+    const Ink ink = [](QPainter &p) {
         strokeLetter(p, letterA(), QRectF(58.5, 5.5, 10, 13.5), QColor(kRed), 2.2);
         const QPainterPath diamond = placed(diamondShape(), QRectF(20, 27, 36, 52));
         p.fillPath(diamond, QColor(kRed));
         p.strokePath(diamond, QPen(QColor(kDarkRed), 1.0));
-    }
-    // Flecked patches, as of a card that has lain in a drawer.
-    Xorshift rng{0xace0d1a3u};
-    const QPointF patches[] = {{13, 18}, {60, 88}, {14, 82}, {62, 48}};
-    for (QPointF centre : patches)
-        fleck(image, rng, 11, QRectF(centre.x() - 6, centre.y() - 5, 12, 10));
-    fleck(image, rng, 4, QRectF(3, 3, 70, 98));
-    return toIndexed(image, cardPalette(), faceInks());
+    };
+    return drawFace(s, ink, [](QImage &image, QList<QPoint> &flecked) {
+        // Flecked patches, as of a card that has lain in a drawer.
+        Xorshift rng{0xace0d1a3u};
+        const QPointF patches[] = {{13, 18}, {60, 88}, {14, 82}, {62, 48}};
+        for (QPointF centre : patches)
+            fleck(image, rng, 11, QRectF(centre.x() - 6, centre.y() - 5, 12, 10), flecked);
+        fleck(image, rng, 4, QRectF(3, 3, 70, 98), flecked);
+    });
 }
 
-QImage drawNineOfHearts()
+QImage drawNineOfHearts(int s)
 {
-    QImage image = blankFace();
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
+    const Ink ink = [](QPainter &p) {
         strokeLetter(p, figureNine(), QRectF(58.5, 5.5, 9.5, 13.5), QColor(kRed), 2.2);
         const QPainterPath heart = placed(heartShape(), QRectF(17, 33, 42, 40));
         p.fillPath(heart, QColor(kRed));
         p.strokePath(heart, QPen(QColor(kDarkRed), 1.0));
-    }
-    Xorshift rng{0x9e4a7751u};
-    fleck(image, rng, 8, QRectF(3, 3, 70, 98));
-    return toIndexed(image, cardPalette(), faceInks());
+    };
+    return drawFace(s, ink, [](QImage &image, QList<QPoint> &flecked) {
+        Xorshift rng{0x9e4a7751u};
+        fleck(image, rng, 8, QRectF(3, 3, 70, 98), flecked);
+    });
 }
 
 // Dealer --------------------------------------------------------------------------------------
@@ -768,11 +845,13 @@ void drawGrinningFace(QPainter &p)
     drawMoustache(p, 1.4);
 }
 
-QImage drawDealer(Mood mood)
+QImage drawDealer(Mood mood, int s)
 {
-    QImage image = canvas(90, 120, Qt::white);
+    QImage image = canvas(90 * s, 120 * s, Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    if (s > 1)
+        p.scale(s, s);
     drawDealerBody(p);
     switch (mood) {
     case Mood::Calm:
@@ -791,17 +870,22 @@ QImage drawDealer(Mood mood)
 
 // Three fanned cards: the About picture and the card table's icon -----------------------------
 
-// A sunken square: black edge at the top and left, the given colour at the bottom and right.
-void drawSunkenEdge(QImage &image, QRgb lowerEdge)
+// A sunken square: black edge at the top and left, the given colour at the bottom and right,
+// each `edge` pixels wide.
+void drawSunkenEdge(QImage &image, QRgb lowerEdge, int edge)
 {
     const int n = image.width();
-    for (int i = 0; i < n; ++i) {
-        image.setPixel(i, n - 1, lowerEdge);
-        image.setPixel(n - 1, i, lowerEdge);
+    for (int k = 0; k < edge; ++k) {
+        for (int i = 0; i < n; ++i) {
+            image.setPixel(i, n - 1 - k, lowerEdge);
+            image.setPixel(n - 1 - k, i, lowerEdge);
+        }
     }
-    for (int i = 0; i < n - 1; ++i) {
-        image.setPixel(i, 0, kBlack);
-        image.setPixel(0, i, kBlack);
+    for (int k = 0; k < edge; ++k) {
+        for (int i = 0; i < n - edge; ++i) {
+            image.setPixel(i, k, kBlack);
+            image.setPixel(k, i, kBlack);
+        }
     }
 }
 
@@ -820,14 +904,15 @@ void drawFanCard(QPainter &p, double angle, const std::function<void(QPainter &)
     p.restore();
 }
 
-QImage drawFan(int size)
+// The fan on a square of `size` pixels, drawn with s times as many.
+QImage drawFan(int size, int s)
 {
-    QImage image = canvas(size, size, QColor(0, 127, 0));
+    QImage image = canvas(size * s, size * s, QColor(0, 127, 0));
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
         const double scale = size / 50.0;
-        p.scale(scale, scale);
+        p.scale(scale * s, scale * s);
         // Lines at least about one pixel wide at any size.
         const double line = std::max(0.8, 0.9 / scale);
         const double stroke = std::max(1.3, 1.1 / scale);
@@ -858,20 +943,25 @@ QImage drawFan(int size)
             },
             line);
     }
-    drawSunkenEdge(image, qRgb(64, 64, 64));
+    drawSunkenEdge(image, qRgb(64, 64, 64), s);
     return image;
 }
 
 // The splash window's copy of the card table's icon: a few white pixels of the card faces, right
-// of the middle, take a faint blue-grey shade.
-QImage shadeFewPixels(QImage icon)
+// of the middle, take a faint blue-grey shade. The pixels are chosen on the small icon; at twice
+// the size the white ones of the same places take the shade.
+QImage shadeFewPixels(const QImage &small, QImage icon)
 {
+    const int s = icon.width() / small.width();
     int changed = 0;
-    for (int y = 10; y < icon.height() && changed < 6; y += 3) {
-        for (int x = icon.width() / 2; x < icon.width() && changed < 6; ++x) {
-            if ((icon.pixel(x, y) & 0xffffffu) == 0xffffffu &&
-                (icon.pixel(x - 1, y) & 0xffffffu) == 0xffffffu) {
-                icon.setPixel(x, y, qRgb(228, 228, 236));
+    for (int y = 10; y < small.height() && changed < 6; y += 3) {
+        for (int x = small.width() / 2; x < small.width() && changed < 6; ++x) {
+            if ((small.pixel(x, y) & 0xffffffu) == 0xffffffu &&
+                (small.pixel(x - 1, y) & 0xffffffu) == 0xffffffu) {
+                for (int dy = 0; dy < s; ++dy)
+                    for (int dx = 0; dx < s; ++dx)
+                        if ((icon.pixel(x * s + dx, y * s + dy) & 0xffffffu) == 0xffffffu)
+                            icon.setPixel(x * s + dx, y * s + dy, qRgb(228, 228, 236));
                 ++changed;
                 break;
             }
@@ -882,11 +972,13 @@ QImage shadeFewPixels(QImage icon)
 
 // Portrait icon -------------------------------------------------------------------------------
 
-QImage drawPortraitIcon()
+QImage drawPortraitIcon(int s)
 {
-    QImage image = canvas(32, 32, Qt::black);
+    QImage image = canvas(32 * s, 32 * s, Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    if (s > 1)
+        p.scale(s, s);
     const QColor hair(58, 34, 22);
     const QColor skin(232, 178, 132);
     // Hair behind the face, falling to the shoulders.
@@ -947,14 +1039,14 @@ QImage drawPortraitIcon()
     lips.cubicTo(17.5, 22.2, 14.5, 22.2, 13.4, 20.5);
     p.drawPath(lips);
     p.end();
-    // Bright yellow marks on the forehead and both cheeks, placed as whole pixels.
+    // Bright yellow marks on the forehead and both cheeks, placed as whole pixels of the small
+    // icon.
     const QRgb mark = qRgb(255, 240, 0);
-    image.setPixel(15, 10, mark);
-    image.setPixel(16, 10, mark);
-    image.setPixel(12, 17, mark);
-    image.setPixel(12, 18, mark);
-    image.setPixel(20, 17, mark);
-    image.setPixel(20, 18, mark);
+    const QPoint marks[] = {{15, 10}, {16, 10}, {12, 17}, {12, 18}, {20, 17}, {20, 18}};
+    for (QPoint at : marks)
+        for (int dy = 0; dy < s; ++dy)
+            for (int dx = 0; dx < s; ++dx)
+                image.setPixel(at.x() * s + dx, at.y() * s + dy, mark);
     return image;
 }
 
@@ -1019,6 +1111,34 @@ QImage drawAppIconPixels()
                                    card.colour.rgb());
     }
     drawIconEdge(image, 1);
+    return image;
+}
+
+// The same icon at twice the size in the same sixteen colours, drawn without smoothing so that
+// every pixel keeps one of them: outlines and shading one pixel wide, rounded corners, and the
+// pips as the suits' own shapes.
+QImage drawAppIcon2x()
+{
+    QImage image = canvas(64, 64, QColor(0, 128, 128));
+    {
+        QPainter p(&image);
+        const QPainterPath pips[3] = {spadeShape(), diamondShape(), heartShape()};
+        for (int i = 0; i < 3; ++i) {
+            const IconCard &card = kIconCards[i];
+            const int left = card.left * 2;
+            const int top = card.top * 2;
+            p.setPen(QPen(Qt::black, 0));
+            p.setBrush(Qt::white);
+            p.drawRoundedRect(QRectF(left, top, 17, 27), 2.5, 2.5);
+            p.setPen(QPen(QColor(192, 192, 192), 0));
+            p.drawLine(left + 16, top + 3, left + 16, top + 25);
+            p.drawLine(left + 3, top + 26, left + 15, top + 26);
+            const int rows = i == 2 ? 5 : 7;
+            p.fillPath(placed(pips[i], QRectF(left + 4, top + card.pipTop * 2, 10, rows * 2)),
+                       card.colour);
+        }
+    }
+    drawIconEdge(image, 2);
     return image;
 }
 
@@ -1251,12 +1371,15 @@ QByteArray drawMenuIconSvg()
 
 // Toolkit stock pictures ----------------------------------------------------------------------
 
-QImage drawSpinArrow(bool up)
+// A triangle whose sides fall one pixel a row, at its own size or at twice it (s = 2), where it
+// has twice as many rows and so its finer steps.
+QImage drawSpinArrow(bool up, int s)
 {
-    QImage image = canvas(9, 6, QColor(kOlive));
-    for (int row = 0; row < 4; ++row) {
-        const int y = up ? 1 + row : 4 - row;
-        for (int x = 4 - row; x <= 4 + row; ++x)
+    QImage image = canvas(9 * s, 6 * s, QColor(kOlive));
+    const int rows = 4 * s;
+    for (int row = 0; row < rows; ++row) {
+        const int y = up ? s + row : 5 * s - 1 - row;
+        for (int x = 4 * s - row; x <= 5 * s - 1 + row; ++x)
             image.setPixel(x, y, kBlack);
     }
     return toIndexed(image, sixteenColours());
@@ -1264,51 +1387,55 @@ QImage drawSpinArrow(bool up)
 
 // The disabled image of a two-image button picture: the shape of the normal image in grey with
 // a white copy one pixel down and to the right behind it.
-void embossDisabled(QImage &image, int width)
+// At twice the size (s = 2) the white copy lies two pixels away.
+void embossDisabled(QImage &image, int width, int s)
 {
     const QRgb grey = qRgb(128, 128, 128);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < width; ++x)
-            if ((image.pixel(x, y) | 0xff000000u) != (kOlive | 0xff000000u) && x + 1 < width &&
-                y + 1 < image.height())
-                image.setPixel(width + x + 1, y + 1, kWhite);
+            if ((image.pixel(x, y) | 0xff000000u) != (kOlive | 0xff000000u) && x + s < width &&
+                y + s < image.height())
+                image.setPixel(width + x + s, y + s, kWhite);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < width; ++x)
             if ((image.pixel(x, y) | 0xff000000u) != (kOlive | 0xff000000u))
                 image.setPixel(width + x, y, grey);
 }
 
-QImage drawTick()
+QImage drawTick(int s)
 {
-    QImage image = canvas(36, 19, QColor(kOlive));
+    QImage image = canvas(36 * s, 19 * s, QColor(kOlive));
     const QRgb light = qRgb(0, 255, 0);
     const QRgb dark = qRgb(0, 128, 0);
     const QRgb shade = qRgb(0, 0, 128);
-    // The tick's upper edge: down the short arm, then up the long one. Under it lie a light and a
-    // dark stroke, two pixels each, and a line of shading.
-    auto top = [](int x) { return x <= 6 ? 5 + x : 17 - x; };
-    for (int x = 2; x <= 15; ++x) {
+    // The tick's upper edge: down the short arm, then up the long one, one pixel a column at
+    // either size. Under it lie a light and a dark stroke, two pixels each at the own size, and a
+    // line of shading one pixel thick.
+    auto top = [s](int x) { return x <= 7 * s - 1 ? 5 * s + x : 17 * s - x; };
+    for (int x = 2 * s; x <= 16 * s - 1; ++x) {
         const int y = top(x);
-        image.setPixel(x, y, light);
-        image.setPixel(x, y + 1, light);
-        image.setPixel(x, y + 2, dark);
-        image.setPixel(x, y + 3, dark);
-        image.setPixel(x, y + 4, shade);
+        for (int k = 0; k < 2 * s; ++k) {
+            image.setPixel(x, y + k, light);
+            image.setPixel(x, y + 2 * s + k, dark);
+        }
+        image.setPixel(x, y + 4 * s, shade);
     }
-    embossDisabled(image, 18);
+    embossDisabled(image, 18 * s, s);
     return toIndexed(image, sixteenColours());
 }
 
-QImage drawNoSign()
+// The ring and bar are decided at the middle of each pixel; at twice the size (s = 2) there are
+// four pixels, so four decisions, where the small sign has one.
+QImage drawNoSign(int s)
 {
-    QImage image = canvas(36, 18, QColor(kOlive));
+    QImage image = canvas(36 * s, 18 * s, QColor(kOlive));
     const QRgb red = qRgb(255, 0, 0);
     const QRgb maroon = qRgb(128, 0, 0);
     const double c = 8.5;
-    for (int y = 0; y < 18; ++y) {
-        for (int x = 0; x < 17; ++x) {
-            const double dx = x - c;
-            const double dy = y - c;
+    for (int y = 0; y < 18 * s; ++y) {
+        for (int x = 0; x < 17 * s; ++x) {
+            const double dx = (x + 0.5) / s - 0.5 - c;
+            const double dy = (y + 0.5) / s - 0.5 - c;
             const double r = std::sqrt(dx * dx + dy * dy);
             const double acrossBar = (dx - dy) / std::sqrt(2.0);
             const bool ring = r >= 5.0 && r <= 7.9;
@@ -1323,36 +1450,45 @@ QImage drawNoSign()
             image.setPixel(x, y, shaded ? maroon : red);
         }
     }
-    embossDisabled(image, 18);
+    embossDisabled(image, 18 * s, s);
     return toIndexed(image, sixteenColours());
 }
 
 QList<Picture> drawAll()
 {
     QList<Picture> all;
-    all.append({"cardback", drawCardBack()});
-    all.append({"queen_spades", drawQueenOfSpades()});
-    all.append({"ace_diamonds", drawAceOfDiamonds()});
-    all.append({"nine_hearts", drawNineOfHearts()});
-    all.append({"dealer_calm", drawDealer(Mood::Calm)});
-    all.append({"dealer_dismayed", drawDealer(Mood::Dismayed)});
-    all.append({"dealer_grinning", drawDealer(Mood::Grinning)});
-    all.append({"about", drawFan(50)});
-    const QImage cards = drawFan(32);
-    all.append({"icon_cards", cards});
-    all.append({"icon_cards2", shadeFewPixels(cards)});
-    all.append({"icon_portrait", drawPortraitIcon()});
-    all.append({"app_icon", toIndexed(drawAppIconPixels(), sixteenColours())});
+    // The pictures of the game's windows, at their own size and at twice it.
+    const QImage cards = drawFan(32, 1);
+    for (int s : {1, 2}) {
+        const QString suffix = s == 1 ? QString() : QString("@2x");
+        auto add = [&](const char *name, const QImage &image) {
+            all.append({name + suffix, image});
+        };
+        add("cardback", drawCardBack(s));
+        add("queen_spades", drawQueenOfSpades(s));
+        add("ace_diamonds", drawAceOfDiamonds(s));
+        add("nine_hearts", drawNineOfHearts(s));
+        add("dealer_calm", drawDealer(Mood::Calm, s));
+        add("dealer_dismayed", drawDealer(Mood::Dismayed, s));
+        add("dealer_grinning", drawDealer(Mood::Grinning, s));
+        add("about", drawFan(50, s));
+        add("icon_cards", drawFan(32, s));
+        add("icon_cards2", shadeFewPixels(cards, drawFan(32, s)));
+        add("icon_portrait", drawPortraitIcon(s));
+        add("app_icon",
+            toIndexed(s == 1 ? drawAppIconPixels() : drawAppIcon2x(), sixteenColours()));
+        add("spin_up", drawSpinArrow(true, s));
+        add("spin_down", drawSpinArrow(false, s));
+        add("bball", drawTick(s));
+        add("bbno", drawNoSign(s));
+    }
+    // The launcher's icons.
     all.append({"app_icon_16", drawAppIcon16()});
     for (int size : {48, 64, 128, 256})
         all.append({QString("app_icon_%1").arg(size), drawAppIconLarge(size)});
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         all.append({QString("menu_icon_%1").arg(size), drawMenuIcon(size)});
     all.append({"menu_icon", {}, drawMenuIconSvg()});
-    all.append({"spin_up", drawSpinArrow(true)});
-    all.append({"spin_down", drawSpinArrow(false)});
-    all.append({"bball", drawTick()});
-    all.append({"bbno", drawNoSign()});
     return all;
 }
 

@@ -3,8 +3,9 @@
 // draws them straight from its read-only data: nothing to decode at run time, no copy in memory,
 // and no PNG library code brought in.
 //
-// usage: store-pictures OUTPUT.cpp FOLDER PICTURE.png...
-// Each picture is known in the game by its file name.
+// usage: store-pictures OUTPUT.cpp FOLDER PICTURE.png... [--new-block PICTURE.png...]
+// Each picture is known in the game by its file name. The pictures after --new-block start a
+// 128 KiB block of their own, so that reading the ones before it never brings them in.
 
 #include <QFile>
 #include <QImage>
@@ -27,7 +28,8 @@ QImage drawable(QImage image)
 
 // The pictures lie together, in the order of the command line, and the first at the start of a
 // 128 KiB block: the kernel brings a program's pages in by such blocks, so the pictures the game
-// draws at the table, given first, take as few blocks as they can and the others none.
+// draws at the table, given first, take as few blocks as they can and the others none. The
+// first after --new-block also starts such a block.
 const char *placing(bool first)
 {
     return first ? "__attribute__((section(\"zakrytka_pictures\"), aligned(131072))) "
@@ -73,7 +75,16 @@ int main(int argc, char **argv)
            "#include \"toolkit/StoredPicture.h\"\n\n";
     QString table;
     QTextStream entries(&table);
+    int count = 0;
+    bool newBlock = true;
     for (int i = 3; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--new-block") == 0) {
+            newBlock = true;
+            continue;
+        }
+        const bool first = newBlock;
+        newBlock = false;
+        ++count;
         const QString name = QString::fromLocal8Bit(argv[i]);
         QImageReader reader(QString::fromLocal8Bit(argv[2]) + QLatin1Char('/') + name, "png");
         reader.setAutoDetectImageFormat(false);
@@ -86,7 +97,7 @@ int main(int argc, char **argv)
         out << "namespace picture" << i << " {\n";
         const bool indexed = image.format() == QImage::Format_Indexed8;
         if (indexed) {
-            writeBytes(out, image, i == 3);
+            writeBytes(out, image, first);
             const QList<QRgb> colours = image.colorTable();
             writeWords(out, "colours", colours.constData(), colours.size(), 8, false);
         } else {
@@ -96,20 +107,19 @@ int main(int argc, char **argv)
                 const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
                 words.append(QList<QRgb>(line, line + image.width()));
             }
-            writeWords(out, "pixels", words.constData(), words.size(), image.width(), i == 3);
+            writeWords(out, "pixels", words.constData(), words.size(), image.width(), first);
         }
         out << "} // namespace picture" << i << "\n\n";
         entries << "    {\"" << name << "\", " << image.width() << ", " << image.height() << ", "
                 << (indexed ? image.bytesPerLine() : image.width() * 4) << ", "
                 << int(image.format()) << ", picture" << i << "::pixels, "
-                << (indexed ? QStringLiteral("picture%1::colours, %2")
-                                  .arg(i)
-                                  .arg(image.colorCount())
-                            : QStringLiteral("nullptr, 0"))
+                << (indexed
+                        ? QStringLiteral("picture%1::colours, %2").arg(i).arg(image.colorCount())
+                        : QStringLiteral("nullptr, 0"))
                 << "},\n";
     }
     out << "namespace toolkit {\n\nextern const StoredPicture storedPictures[] = {\n"
-        << table << "};\nextern const int storedPictureCount = " << (argc - 3)
+        << table << "};\nextern const int storedPictureCount = " << count
         << ";\n\n} // namespace toolkit\n// NOLINTEND\n";
     out.flush();
 
