@@ -1,5 +1,6 @@
 #include "toolkit/EditBox.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -34,8 +35,13 @@ EditBox::EditBox(QWidget *parent) : QWidget(parent) {}
 
 void EditBox::setText(const QString &text)
 {
+    const QString old = m_text;
     m_text = text;
     refresh();
+    if (QAccessible::isActive() && isVisible() && old != text) {
+        QAccessibleTextUpdateEvent event(this, 0, old, text);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void EditBox::setFrame(bool frame)
