@@ -11,6 +11,7 @@
 #include "toolkit/GlyphButton.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -245,13 +246,44 @@ QString textOf(QWidget *widget)
 
 QWidget *windowNamed(const QString &name)
 {
-    if (name == QLatin1String("Form5"))
-        return Form5;
-    if (name == QLatin1String("Form8"))
-        return Form8;
-    if (name == QLatin1String("AboutBox"))
-        return AboutBox;
-    return nullptr;
+    return QHash<QString, QWidget *>{{"Form1", Form1},      {"Form3", Form3}, {"Form5", Form5},
+                                     {"Form7", Form7},      {"Form8", Form8}, {"Form11", Form11},
+                                     {"AboutBox", AboutBox}}
+        .value(name);
+}
+
+// Every control under a window's accessible object, shown or not yet, that a screen reader could
+// not read or use (no name, a role other than its class's, a button it cannot press), and the
+// names and texts it reads. A class not listed needs a name unless it is a mere container.
+void walkAccessible(QAccessibleInterface *iface, QStringList &read, QStringList &faults)
+{
+    using A = QAccessible;
+    const QList<QPair<const char *, A::Role>> roles = {
+        {"QRadioButton", A::RadioButton},       {"QAbstractButton", A::Button},
+        {"toolkit::ClickLabel", A::Button},     {"QAbstractSpinBox", A::SpinBox},
+        {"QLineEdit", A::EditableText},         {"toolkit::EditBox", A::EditableText},
+        {"toolkit::RichEdit", A::EditableText}, {"QLabel", A::StaticText}};
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface *child = iface->child(i);
+        auto *w = qobject_cast<QWidget *>(child->object());
+        if (w && w->isWindow())
+            continue;
+        A::Role role = w ? A::NoRole : A::MenuItem;
+        for (const auto &[className, classRole] : roles)
+            role = role == A::NoRole && w->inherits(className) ? classRole : role;
+        if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull())
+            role = A::Graphic;
+        if (role == A::NoRole && w->findChildren<QWidget *>().isEmpty() && !w->inherits("QFrame"))
+            role = child->role();
+        const QString name = child->text(A::Name);
+        read << name << child->text(A::Value);
+        if (role != A::NoRole && (name.trimmed().isEmpty() || child->role() != role ||
+                                  (role == A::Button && w->isEnabled() &&
+                                   !child->actionInterface()->actionNames().contains(
+                                       QAccessibleActionInterface::pressAction()))))
+            faults << (w ? w->objectName() : name) + QStringLiteral(" role %1").arg(child->role());
+        walkAccessible(child, read, faults);
+    }
 }
 
 } // namespace
@@ -269,6 +301,8 @@ private slots:
 
     void texts_data();
     void texts();
+    void accessibleNames_data();
+    void accessibleNames();
     void newGame_data();
     void newGame();
     void otherEndDialogStaysWorking_data();
@@ -380,6 +414,50 @@ void TestDialogs::texts()
         QCOMPARE(textOf(widget), text);
     if (auto *button = qobject_cast<toolkit::BitBtn *>(widget))
         QVERIFY2(!button->glyph().isNull(), "the prompt's buttons show their pictures");
+}
+
+void TestDialogs::accessibleNames_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("names"); // some of the names and texts read, "|" between them
+    QTest::addColumn<QString>("press"); // a label pressed by the screen reader: "Tak"
+    const char *rows[][4] = {
+        {"table", "Form1",
+         "Karta lewa|Karta środkowa|Karta prawa|Tak|Stawka|Pieniądze gracza|2000|Pozostało gier|"
+         "Imię gracza|Reza|Krupier zmartwiony",
+         "Label4"},
+        {"name dialog", "Form3", "Imię|Imię gracza", ""},
+        {"hall of fame", "Form7", "Miejsce 1|Ruzize", ""},
+        {"splash", "Form11", "ZAKRYTKA", ""},
+        {"debt", "Form5", "Masz dług!|Nowa gra", ""},
+        {"prompt", "Form8", "Tak|Nie", ""},
+        {"about", "AboutBox", "About|OK", ""}};
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << row[1] << row[2] << row[3];
+}
+
+void TestDialogs::accessibleNames()
+{
+    // A control added or changed without a name or with the wrong role is read by a screen reader
+    // as nothing, or as a bare "button", and a label that acts as a button cannot be pressed.
+    QFETCH(QString, window);
+    QFETCH(QString, names);
+    QFETCH(QString, press);
+    QWidget *form = windowNamed(window);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(form);
+    QVERIFY(iface->role() == QAccessible::Window || iface->role() == QAccessible::Dialog);
+    QStringList read = {iface->text(QAccessible::Name)};
+    QStringList faults;
+    walkAccessible(iface, read, faults);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(", "))));
+    for (const QString &name : names.split('|'))
+        QVERIFY2(read.contains(name), qPrintable(name + QStringLiteral(" in ") + read.join('|')));
+    if (!press.isEmpty()) {
+        QAccessible::queryAccessibleInterface(form->findChild<QWidget *>(press))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(Form3->isVisible());
+    }
 }
 
 void TestDialogs::newGame_data()

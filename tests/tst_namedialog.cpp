@@ -309,6 +309,9 @@ void tst_NameDialog::nameIsCopiedAsTyped()
     confirm();
     QCOMPARE(playerName(), name);
     QCOMPARE(Form3->Edit->text(), name);
+    // Given a text while the player is not typing, the box shows its beginning, not its end.
+    Form3->Edit->setText(QStringLiteral("Ala ") + name);
+    QCOMPARE(Form3->Edit->cursorPosition(), 0);
 
     // The name box shows a name that fits centred, a longer one from its start.
     auto *box = Form1->Reza;
@@ -332,8 +335,8 @@ void tst_NameDialog::nameIsCopiedAsTyped()
     const int leftGap = left - inside.left();
     const int rightGap = inside.right() - right;
     if (QFontMetrics(box->font()).horizontalAdvance(name) <= inside.width() - 8) {
-        QVERIFY2(qAbs(leftGap - rightGap) <= 3, qPrintable(QString::number(leftGap) + " " +
-                                                          QString::number(rightGap)));
+        QVERIFY2(qAbs(leftGap - rightGap) <= 3,
+                 qPrintable(QString::number(leftGap) + " " + QString::number(rightGap)));
     } else {
         QVERIFY2(leftGap >= 3 && leftGap <= 7 && rightGap == 0,
                  qPrintable(QString::number(leftGap) + " " + QString::number(rightGap)));

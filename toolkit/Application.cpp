@@ -2,6 +2,7 @@
 
 #include "platform/HelpEngine.h"
 #include "platform/SoundPlayer.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Style.h"
@@ -42,6 +43,7 @@ void Application::setUp()
     font.setPixelSize(11);
     QApplication::setFont(font);
     QApplication::setStyle(new Style);
+    installAccessibility();
 }
 
 Application &Application::instance()

@@ -6,6 +6,12 @@ namespace toolkit {
 
 ClickLabel::ClickLabel(QWidget *parent) : QLabel(parent) {}
 
+void ClickLabel::click()
+{
+    if (isEnabled())
+        emit clicked();
+}
+
 void ClickLabel::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;

@@ -6,6 +6,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <utility>
 
 namespace toolkit {
 
@@ -48,7 +49,13 @@ public:
 CodePageEdit::CodePageEdit(QWidget *parent) : QLineEdit(parent)
 {
     setValidator(new CodePageValidator(this));
+    // Reported just before the change it makes.
+    connect(this, &QLineEdit::textEdited, this, [this] { m_edited = true; });
     connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
+        // A text given to the box, not typed or pasted by the player, shows from its beginning as
+        // in any edit box; a line edit would put its cursor, and so its view, at the end.
+        if (!std::exchange(m_edited, false))
+            setCursorPosition(0);
         if (text == m_reported)
             return;
         m_reported = text;

@@ -24,6 +24,7 @@ signals:
 
 private:
     QString m_reported;
+    bool m_edited = false; // the change under way comes from the player
 };
 
 } // namespace toolkit

@@ -1,5 +1,6 @@
 #include "toolkit/EditBox.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -34,8 +35,13 @@ EditBox::EditBox(QWidget *parent) : QWidget(parent) {}
 
 void EditBox::setText(const QString &text)
 {
+    const QString old = m_text;
     m_text = text;
     refresh();
+    if (QAccessible::isActive() && isVisible() && old != text) {
+        QAccessibleTextUpdateEvent event(this, 0, old, text);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void EditBox::setFrame(bool frame)
@@ -59,20 +65,20 @@ QSize EditBox::sizeHint() const
 
 QString EditBox::shownText() const
 {
-    // A line edit keeps its cursor at the end of a text it is given, so of a text wider than the
-    // box the end is what shows. Of a long text, then, only an end wider than the box is laid
-    // out; the rest could never be seen.
+    // Of a text wider than the box its beginning shows, as in any edit box given a text. Of a
+    // long text, then, only a beginning wider than the box is laid out; the rest could never be
+    // seen.
     if (m_text.size() <= WholeLength)
         return m_text;
     const QFontMetrics metrics(font());
     for (qsizetype length = WholeLength;; length *= 4) {
         if (length >= m_text.size())
             return m_text;
-        QStringView end = QStringView(m_text).right(length);
-        if (end.front().isLowSurrogate())
-            end = end.mid(1);
-        if (length >= MostShown || metrics.horizontalAdvance(end.toString()) > width())
-            return end.toString();
+        QStringView start = QStringView(m_text).left(length);
+        if (start.back().isHighSurrogate())
+            start.chop(1);
+        if (length >= MostShown || metrics.horizontalAdvance(start.toString()) > width())
+            return start.toString();
     }
 }
 
@@ -96,6 +102,8 @@ void EditBox::refresh()
         m_view->show();
     }
     m_view->setText(shownText());
+    // A line edit puts its cursor, and so its view, at the end of a text it is given.
+    m_view->setCursorPosition(0);
 }
 
 void EditBox::changeEvent(QEvent *event)

@@ -1,5 +1,6 @@
 #include "toolkit/RichEdit.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -23,10 +24,13 @@ void RichEdit::setText(const QString &text)
 {
     if (text == m_text)
         return;
+    const QString old = m_text;
     m_text = text;
-    // What a screen reader says of the box.
-    setAccessibleName(text);
     update();
+    if (QAccessible::isActive() && isVisible()) {
+        QAccessibleTextUpdateEvent event(this, 0, old, text);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void RichEdit::paintEvent(QPaintEvent *event)
