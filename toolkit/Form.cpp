@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QBackingStore>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -98,8 +99,7 @@ void setColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 bool isEditBox(const QWidget *widget)
 {
     return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const EditBox *>(widget) ||
-           qobject_cast<const RichEdit *>(widget) ||
-           qobject_cast<const QAbstractSpinBox *>(widget);
+           qobject_cast<const RichEdit *>(widget) || qobject_cast<const QAbstractSpinBox *>(widget);
 }
 
 } // namespace
@@ -215,6 +215,9 @@ void Form::showEvent(QShowEvent *event)
     if (!m_placed) {
         m_placed = true;
         placeAtScreenCentre();
+    } else if (geometry().topLeft() != m_shownAt) {
+        // mutter and metacity hand a hidden window back at its frame's corner.
+        setGeometry(QRect(m_shownAt, size()));
     }
     QWidget::showEvent(event);
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
@@ -225,6 +228,8 @@ void Form::showEvent(QShowEvent *event)
 void Form::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        m_shownAt = geometry().topLeft();
     // A hidden window gives back its window buffer, a whole window of pixels shared with the X
     // server: the splash window, the dialogs and the card tables a new game replaced are hidden
     // for most of the run. Qt draws a window whole again at its next showing, at its size. A
@@ -243,13 +248,62 @@ void makeActive(QWidget *window)
 
 void Form::placeAtScreenCentre()
 {
+    // The frame is known before the window is mapped, so the window is placed once and does not
+    // move afterwards.
+    m_frame = frameExtents(this);
+    centreOnScreen();
+}
+
+void Form::centreOnScreen()
+{
     const QScreen *screen = QApplication::primaryScreen();
     if (!screen)
         return;
-    // The window manager is asked for the frame before the window is mapped, so the window is
-    // placed once and never moves afterwards.
-    m_frame = frameExtents(this);
     centreWindow(this, screen->availableGeometry(), m_frame);
+    m_centredAt = m_shownAt = geometry().topLeft();
+}
+
+void Form::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A window disabled by a dialog passes the focus on to that dialog whenever the window manager
+    // gives it the focus: when the player restores it from the task bar, when a box over the
+    // dialog closes, or when the manager refused the dialog the focus as it opened.
+    if ((event->type() == QEvent::ActivationChange || event->type() == QEvent::EnabledChange) &&
+        !isEnabled() && windowHandle() && QGuiApplication::focusWindow() == windowHandle()) {
+        if (QWidget *dialog = enabledDialog())
+            makeActive(dialog);
+    }
+}
+
+QWidget *Form::enabledDialog() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QWidget *window = *it;
+        if (window != this && window->isVisible() && window->isEnabled() &&
+            !window->isMinimized() && window->windowHandle() &&
+            window->windowHandle()->transientParent() == windowHandle())
+            return window;
+    }
+    return nullptr;
+}
+
+bool Form::event(QEvent *event)
+{
+    // A window manager that could not tell the frame in advance has now framed the window
+    // differently: the window is centred again, unless the player has moved it meanwhile.
+    if (event->type() == frameEventType()) {
+        const QMargins frame = frameExtents(this);
+        if (isVisible() && frame != m_frame && geometry().topLeft() == m_centredAt) {
+            m_frame = frame;
+            centreOnScreen();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QRect Form::outerGeometry() const

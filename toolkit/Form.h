@@ -62,17 +62,26 @@ protected:
     void setDefaultButton(QPushButton *button) { m_defaultButton = button; }
     void setCancelButton(QPushButton *button) { m_cancelButton = button; }
 
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void centreOnScreen();
+    // The dialog that has this window disabled, or the open error box.
+    QWidget *enabledDialog() const;
+
     QVBoxLayout *m_layout;
     QWidget *m_client = nullptr;
     QMenuBar *m_menuBar = nullptr;
     bool m_placed = false;
     QMargins m_frame;
+    // Where the window was centred, and where it was when last hidden (its client area's corner).
+    QPoint m_centredAt;
+    QPoint m_shownAt;
     std::function<QWidget *()> m_owner;
     QPointer<QPushButton> m_defaultButton;
     QPointer<QPushButton> m_cancelButton;

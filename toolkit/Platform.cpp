@@ -1,9 +1,12 @@
 #include "toolkit/Platform.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QHash>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -70,25 +73,126 @@ bool supported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t wante
     return std::find(atoms, atoms + count, wanted) != atoms + count;
 }
 
-} // namespace
+// What the window manager has shown of its frames so far, in its own (device) pixels. A manager
+// draws the same frame around windows of one kind: the same title-bar buttons and border, the
+// same dialog or main-window type.
+struct FrameKnowledge {
+    QHash<quint64, QMargins> byKind;
+    QMargins last;
+    bool any = false;
+    // Set once the manager has left a request unanswered: it is never asked again.
+    bool unanswered = false;
+};
 
-QMargins frameExtents(QWidget *window)
+FrameKnowledge &knowledge()
+{
+    static FrameKnowledge known;
+    return known;
+}
+
+quint64 frameKind(const QWidget *window)
+{
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    const QWindow *handle = window->windowHandle();
+    const bool owned = handle && handle->transientParent();
+    return quint64(uint(window->windowFlags())) << 2 | quint64(fixed) << 1 | quint64(owned);
+}
+
+QMargins logical(const QMargins &device, const QWidget *window)
+{
+    // The X server counts device pixels; the window's geometry is in the scaled pixels the game
+    // lays its windows out in.
+    const qreal ratio = window->devicePixelRatioF();
+    if (ratio == 1.0)
+        return device;
+    return QMargins(qRound(device.left() / ratio), qRound(device.top() / ratio),
+                    qRound(device.right() / ratio), qRound(device.bottom() / ratio));
+}
+
+const QEvent::Type FrameEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Watches the frames the window manager puts around the game's windows: each new one is learnt
+// for the windows of its kind and reported to its window.
+class FrameWatch : public QAbstractNativeEventFilter {
+public:
+    FrameWatch(xcb_connection_t *connection)
+        : m_connection(connection), m_extents(atom(connection, "_NET_FRAME_EXTENTS"))
+    {
+    }
+
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+    {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            return false;
+        const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+        if (notify->atom != m_extents || notify->state != XCB_PROPERTY_NEW_VALUE)
+            return false;
+        QWidget *window = QWidget::find(WId(notify->window));
+        QMargins extents;
+        if (!window || !readExtents(m_connection, notify->window, m_extents, extents))
+            return false;
+        FrameKnowledge &known = knowledge();
+        known.byKind.insert(frameKind(window), extents);
+        // A window without a frame says nothing about the others.
+        if (!extents.isNull()) {
+            known.last = extents;
+            known.any = true;
+        }
+        QEvent frameEvent(FrameEvent);
+        QCoreApplication::sendEvent(window, &frameEvent);
+        return false;
+    }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_atom_t m_extents;
+};
+
+xcb_connection_t *x11Connection()
 {
     // Only a window on X11 has a window manager to ask (the offscreen platform has an X11
     // interface too, without a connection).
     auto *x11 = qGuiApp && QGuiApplication::platformName() == QLatin1String("xcb")
                     ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
                     : nullptr;
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+} // namespace
+
+QEvent::Type frameEventType()
+{
+    return FrameEvent;
+}
+
+QMargins frameExtents(QWidget *window)
+{
+    xcb_connection_t *connection = x11Connection();
     if (!connection || !window || !window->isWindow() ||
         window->windowFlags().testFlag(Qt::FramelessWindowHint))
         return {};
+    static FrameWatch *watch = nullptr;
+    if (!watch) {
+        watch = new FrameWatch(connection);
+        qGuiApp->installNativeEventFilter(watch);
+    }
+    FrameKnowledge &known = knowledge();
+    const auto seen = known.byKind.constFind(frameKind(window));
+    if (seen != known.byKind.cend())
+        return logical(*seen, window);
+
     const xcb_window_t id = xcb_window_t(window->winId());
     const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
     const xcb_atom_t extentsAtom = atom(connection, "_NET_FRAME_EXTENTS");
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    if (!screen || !supported(connection, screen->root, request))
-        return {};
+    // A manager that does not offer the request (KWin), or left it unanswered before (fluxbox
+    // offers it and never answers), is not asked: the window gets the frame the manager last put
+    // around any window, and is placed again once its own frame is known.
+    if (known.unanswered || !screen || !supported(connection, screen->root, request))
+        return known.any ? logical(known.last, window) : QMargins();
 
     xcb_delete_property(connection, id, extentsAtom);
     xcb_client_message_event_t message = {};
@@ -100,16 +204,23 @@ QMargins frameExtents(QWidget *window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char *>(&message));
     xcb_flush(connection);
-    // The window manager answers at once; a busy one gets a second, and without an answer the
-    // window is placed as if it had no frame.
+    // A manager answers within a few milliseconds; it is asked once for each kind of window, and
+    // the window is shown without waiting longer than a player would notice.
     QMargins extents;
-    const QDeadlineTimer deadline(1000);
+    const QDeadlineTimer deadline(120);
     while (!readExtents(connection, id, extentsAtom, extents)) {
-        if (deadline.hasExpired())
-            return {};
+        if (deadline.hasExpired()) {
+            known.unanswered = true;
+            return known.any ? logical(known.last, window) : QMargins();
+        }
         QThread::msleep(2);
     }
-    return extents;
+    // mutter answers "no frame" for a dialog it then frames as any other window: such an answer
+    // for a window that has a frame is not believed.
+    if (extents.isNull())
+        return known.any ? logical(known.last, window) : QMargins();
+    known.byKind.insert(frameKind(window), extents);
+    return logical(extents, window);
 }
 
 } // namespace toolkit

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QMargins>
 
 class QWidget;
@@ -12,9 +13,14 @@ namespace toolkit {
 // display is there (as XWayland gives every Wayland desktop), the game runs on X11 (xcb).
 void choosePlatform();
 
-// The frame the window manager puts around the window, asked for before the window is first
-// shown (_NET_REQUEST_FRAME_EXTENTS). Empty when the window has no frame or when there is no X11
-// window manager that answers.
+// The frame the window manager puts around the window, in the window's own (scaled) pixels,
+// known before the window is shown: the frame it put around an earlier window of the same kind,
+// or its answer to _NET_REQUEST_FRAME_EXTENTS, or else the frame of the last window it framed.
+// Empty when the window has no frame or there is no X11 window manager.
 QMargins frameExtents(QWidget *window);
+
+// The event a window receives when the window manager has put a new frame around it, or changed
+// it; frameExtents() then knows it.
+QEvent::Type frameEventType();
 
 } // namespace toolkit

@@ -1,6 +1,8 @@
-// The game's windows as the X server and openbox see them: stacking, focus, frames, window types
-// and pixels on the screen. Runs under tests/desktop/on-desktop, on Qt's xcb platform; all input
-// goes through the X server (xdotool), all judgement comes from it (xprop, xwininfo, the screen).
+// The game's windows as the X server and a window manager see them: stacking, focus, frames,
+// window types and pixels on the screen. Runs under tests/desktop/on-desktop, on Qt's xcb platform,
+// under openbox and, for placement and focus, under each window manager players have and on a
+// scaled desktop; all input goes through the X server (xdotool), all judgement comes from it
+// (xprop, xwininfo, the screen).
 #include "fame/Unit7.h"
 #include "shell/Program.h"
 #include "shell/Unit3.h"
@@ -65,6 +67,12 @@ bool isTopmost(QWidget *window)
     return !stacking.isEmpty() && stacking.last() == window->winId();
 }
 
+// The X server counts device pixels, the game's windows the scaled pixels of a scaled desktop.
+qreal scale()
+{
+    return QGuiApplication::primaryScreen()->devicePixelRatio();
+}
+
 bool isMapped(QWidget *window)
 {
     return run(QStringLiteral("xwininfo -id %1").arg(window->winId())).contains("IsViewable");
@@ -81,24 +89,35 @@ QRect outerGeometry(QWidget *window)
     };
     const QRect client(field("Absolute upper-left X"), field("Absolute upper-left Y"),
                        field("Width"), field("Height"));
-    const QStringList extents = xproperty(window, "_NET_FRAME_EXTENTS")
-                                    .section(QLatin1Char('='), 1)
-                                    .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QStringList extents = xproperty(window, "_NET_FRAME_EXTENTS")
+                              .section(QLatin1Char('='), 1)
+                              .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    // Not every manager tells a window without a frame that it has none.
+    if (extents.size() != 4 && window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        extents = QStringList{"0", "0", "0", "0"};
     if (extents.size() != 4)
         return {};
-    return client.adjusted(-extents[0].toInt(), -extents[2].toInt(), extents[1].toInt(),
-                           extents[3].toInt());
+    const QRect outer = client.adjusted(-extents[0].toInt(), -extents[2].toInt(),
+                                        extents[1].toInt(), extents[3].toInt());
+    const qreal ratio = scale();
+    return QRect(qRound(outer.x() / ratio), qRound(outer.y() / ratio),
+                 qRound(outer.width() / ratio), qRound(outer.height() / ratio));
 }
 
 // Active, and Qt knows where the window manager has put it: clicks land where Qt thinks.
 bool isSettled(QWidget *window)
 {
-    return isActive(window) && window->frameGeometry() == outerGeometry(window);
+    const QRect outer = outerGeometry(window);
+    const QRect known = window->geometry().marginsAdded(window->windowHandle()->frameMargins());
+    // On a scaled desktop the two may differ by the rounding of a pixel.
+    const int slack = scale() == 1 ? 0 : 1;
+    return isActive(window) && (known.topLeft() - outer.topLeft()).manhattanLength() <= slack &&
+           (known.bottomRight() - outer.bottomRight()).manhattanLength() <= slack;
 }
 
 void clickAt(QWidget *control, QPoint at)
 {
-    const QPoint global = control->mapToGlobal(at);
+    const QPoint global = control->mapToGlobal(at) * scale();
     run(QStringLiteral("xdotool mousemove %1 %2 click 1").arg(global.x()).arg(global.y()));
 }
 
@@ -205,7 +224,13 @@ void tst_Desktop::showFramedAndCentred(QWidget *window, const std::function<void
     QRect first;
     QTRY_VERIFY_WITH_TIMEOUT(!(first = outerGeometry(window)).isEmpty(), Timeout);
     // Settled: active, and Qt knows the frame the window manager gave it.
-    QTRY_VERIFY_WITH_TIMEOUT(isSettled(window), Timeout);
+    auto where = [window] {
+        return QStringLiteral("active %1, at %2 for Qt, %3 on the screen")
+            .arg(isActive(window))
+            .arg(QDebug::toString(window->geometry()))
+            .arg(QDebug::toString(outerGeometry(window)));
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(isSettled(window), qPrintable(where()), Timeout);
     const QRect settled = outerGeometry(window);
     QCOMPARE(settled, first);
     const QPoint offCentre = settled.center() - window->screen()->availableGeometry().center();
@@ -230,6 +255,8 @@ void tst_Desktop::windowsOfTheGame_data()
 
 // Every window is centred, frame included, and stays where it was mapped. Dialogs are the window
 // manager's dialogs of the card table in play: kept above it, minimised with it, off the task bar.
+// (Under each manager, and scaled: catches a frame the manager was not asked for or never told,
+// as KWin and fluxbox, and a frame taken in device pixels on a scaled desktop.)
 void tst_Desktop::windowsOfTheGame()
 {
     QFETCH(QString, name);
@@ -263,13 +290,17 @@ void tst_Desktop::windowsOfTheGame()
         QVERIFY(isTopmost(window));
     }
     // Maximise, as openbox honours it, is offered by none but the sizeable hall of fame.
-    const QString actions = xproperty(window, "_NET_WM_ALLOWED_ACTIONS");
-    QCOMPARE(actions.contains(QLatin1String("MAXIMIZE")), name == QLatin1String("Form7"));
+    if (qEnvironmentVariable("DESKTOP_WM") == QLatin1String("openbox")) {
+        const QString actions = xproperty(window, "_NET_WM_ALLOWED_ACTIONS");
+        QCOMPARE(actions.contains(QLatin1String("MAXIMIZE")), name == QLatin1String("Form7"));
+    }
 }
 
 // A full game ends in a ranking whose first amount is not a number: the error box must come up
-// above the hall of fame, centred on it and active, and give the focus back to it when closed.
-// On the way, the looks of controls in a window disabled by a dialog are checked on the screen.
+// above the hall of fame, centred on it and active, and give the focus back to it when closed
+// (xfwm4 gave it to the disabled table). On the way, the name dialog must get the focus back when
+// the table it disabled is minimised and restored (xfwm4 and fluxbox left it on the table), and
+// the looks of controls in a window disabled by a dialog are checked on the screen.
 void tst_Desktop::lastDealWithABadRanking()
 {
     QByteArray file = startingScoreFile();
@@ -286,13 +317,28 @@ void tst_Desktop::lastDealWithABadRanking()
                              Timeout);
     // The card backs and "Zmień imię" are enabled buttons in a window disabled by the dialog: they
     // keep their looks (the card backs are not embossed grey, the button's text stays black).
-    QTRY_VERIFY2_WITH_TIMEOUT(drawnAsDesigned(Form1->SpeedButton7), "the card backs look disabled",
+    // Judged pixel for pixel, on the unscaled openbox desktop (other managers' shadows fall on
+    // the table).
+    if (scale() == 1 && qEnvironmentVariable("DESKTOP_WM") == QLatin1String("openbox")) {
+        QTRY_VERIFY2_WITH_TIMEOUT(drawnAsDesigned(Form1->SpeedButton7),
+                                  "the card backs look disabled", Timeout);
+        QTRY_VERIFY2_WITH_TIMEOUT(darkest(onScreen(Form1->Button1)) < 64,
+                                  "'Zmień imię' looks disabled behind the dialog", Timeout);
+        // "Zatwierdź" is disabled: no pixel of its face in the enabled text colour (black).
+        QTRY_VERIFY2_WITH_TIMEOUT(darkest(onScreen(Form3->Button2).copy(6, 6, 61, 13)) > 64,
+                                  "the disabled 'Zatwierdź' looks enabled", Timeout);
+    }
+
+    // Minimised, and restored as a task bar does it.
+    run(QStringLiteral("xdotool windowminimize %1").arg(Form1->winId()));
+    auto minimised = [] {
+        return xproperty(Form1, "_NET_WM_STATE").contains(QLatin1String("_NET_WM_STATE_HIDDEN"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(minimised(), Timeout);
+    run(QStringLiteral("xdotool windowactivate %1").arg(Form1->winId()));
+    QTRY_VERIFY_WITH_TIMEOUT(!minimised() && isMapped(Form1) && isMapped(Form3), Timeout);
+    QTRY_VERIFY2_WITH_TIMEOUT(isActive(Form3), "the name dialog did not get the focus back",
                               Timeout);
-    QTRY_VERIFY2_WITH_TIMEOUT(darkest(onScreen(Form1->Button1)) < 64,
-                              "'Zmień imię' looks disabled behind the dialog", Timeout);
-    // "Zatwierdź" is disabled: no pixel of its face in the enabled text colour (black).
-    QTRY_VERIFY2_WITH_TIMEOUT(darkest(onScreen(Form3->Button2).copy(6, 6, 61, 13)) > 64,
-                              "the disabled 'Zatwierdź' looks enabled", Timeout);
 
     run(QStringLiteral("xdotool type Ala"));
     run(QStringLiteral("xdotool key Return"));
