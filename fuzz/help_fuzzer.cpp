@@ -9,11 +9,11 @@
 
 #include "helpviewer/HelpFile.h"
 #include "helpviewer/PageMarkup.h"
+#include "helpviewer/PageResource.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QByteArray>
 #include <QGuiApplication>
-#include <QImage>
 #include <QString>
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -40,12 +40,7 @@ class Page : public QTextDocument {
 protected:
     QVariant loadResource(int type, const QUrl &) override
     {
-        if (type == QTextDocument::ImageResource) {
-            QImage blank(1, 1, QImage::Format_ARGB32);
-            blank.fill(Qt::transparent);
-            return blank;
-        }
-        return QVariant(QByteArray());
+        return helpviewer::pageResource(type);
     }
 };
 

@@ -1,12 +1,12 @@
 #include "helpviewer/HelpWindow.h"
 
 #include "helpviewer/PageMarkup.h"
+#include "helpviewer/PageResource.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QImage>
 #include <QKeySequence>
 #include <QPointer>
 #include <QScreen>
@@ -55,17 +55,7 @@ class HelpWindow::Browser : public QTextBrowser {
 public:
     using QTextBrowser::QTextBrowser;
 
-    QVariant loadResource(int type, const QUrl &) override
-    {
-        // Never nothing: for a resource it is not given, the document reads the file itself.
-        // A picture becomes one transparent pixel, anything else an empty text.
-        if (type == QTextDocument::ImageResource) {
-            QImage blank(1, 1, QImage::Format_ARGB32);
-            blank.fill(Qt::transparent);
-            return blank;
-        }
-        return QVariant(QByteArray());
-    }
+    QVariant loadResource(int type, const QUrl &) override { return pageResource(type); }
 };
 
 HelpWindow *HelpWindow::find()
