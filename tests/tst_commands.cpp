@@ -35,52 +35,6 @@ enum class Way { Click, Key, MenuCommand, MenuByMouse };
 // What is on the table when the program is ended.
 enum class Situation { Opening, Shuffling, AboutBoxOpen };
 
-toolkit::Application &app()
-{
-    return toolkit::Application::instance();
-}
-
-bool activate(QWidget *window)
-{
-    // Qt counts a window as active while one of its dialogs is; keys go to the focus window.
-    toolkit::makeActive(window);
-    return QTest::qWaitFor(
-        [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
-}
-
-QColor backgroundOf(const QWidget *widget)
-{
-    return widget->palette().color(widget->backgroundRole());
-}
-
-QSet<QWidget *> visibleWindows()
-{
-    QSet<QWidget *> shown;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible())
-            shown.insert(widget);
-    }
-    return shown;
-}
-
-QStringList hallOfFame()
-{
-    QStringList texts;
-    for (toolkit::EditBox *box : Form7->fileBoxes())
-        texts.append(box->text());
-    return texts;
-}
-
-void clickMenuItem(QMenu *menu, QAction *item)
-{
-    QMenuBar *bar = Form1->MainMenu1;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 2000);
-    const QPoint at = menu->actionGeometry(item).center();
-    QTest::mouseMove(menu, at);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, at);
-}
-
 // A click on a radio button's round box, where the player aims.
 void clickRadio(QRadioButton *radio)
 {
@@ -118,21 +72,6 @@ void verifyColour(TForm1 *table, const QColor &colour)
     QCOMPARE(table->Reza->palette().color(QPalette::Base), QColor(0, 0, 0));
     QCOMPARE(table->stawka->palette().color(QPalette::Base), QColor(255, 255, 255));
     QCOMPARE(table->licz->palette().color(QPalette::Base), QColor(255, 255, 255));
-}
-
-QWidget *windowNamed(const QString &name)
-{
-    if (name == QLatin1String("Form3"))
-        return Form3;
-    if (name == QLatin1String("Form5"))
-        return Form5;
-    if (name == QLatin1String("Form7"))
-        return Form7;
-    if (name == QLatin1String("Form8"))
-        return Form8;
-    if (name == QLatin1String("AboutBox"))
-        return AboutBox;
-    return nullptr;
 }
 
 } // namespace
@@ -307,7 +246,7 @@ void TestCommands::openingCommands()
     Form1->licz->setText(QStringLiteral("42"));
     QWidget *opened = windowNamed(window);
     QVERIFY(!opened->isVisible());
-    const QStringList hall = hallOfFame();
+    const QStringList hall = boxTexts();
     const QByteArray saved = readFile(QStringLiteral("sys.dll"));
 
     if (command == QStringLiteral("Zmień imię")) {
@@ -338,7 +277,7 @@ void TestCommands::openingCommands()
         // Looked at in the middle of a game, the hall of fame ranks nothing; closing it gives the
         // table back and the game goes on.
         QVERIFY(!Form7->Timer1->enabled());
-        QCOMPARE(hallOfFame(), hall);
+        QCOMPARE(boxTexts(), hall);
         QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
         static_cast<QWidget *>(Form7)->close();
         QVERIFY(!Form7->isVisible());

@@ -37,19 +37,6 @@ enum class Situation { Opening, Shuffling, ResultShown, DebtDialog, Prompt };
 // The ways a player ends the program.
 enum class Ending { Koniec, KoniecHallOfFameOpen, PromptNie, PromptEsc, NieLabel, CloseBox };
 
-toolkit::Application &app()
-{
-    return toolkit::Application::instance();
-}
-
-bool activate(QWidget *window)
-{
-    // Qt counts a window as active while one of its dialogs is; keys go to the focus window.
-    toolkit::makeActive(window);
-    return QTest::qWaitFor(
-        [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
-}
-
 // A key pressed while the window is the active one: it goes to the window's focused control.
 void pressOnWindow(QWidget *window, Qt::Key key)
 {
@@ -65,21 +52,6 @@ QList<TForm1 *> cardTables()
             tables.append(table);
     }
     return tables;
-}
-
-QSet<QWidget *> visibleWindows()
-{
-    QSet<QWidget *> shown;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible())
-            shown.insert(widget);
-    }
-    return shown;
-}
-
-QColor backgroundOf(const QWidget *widget)
-{
-    return widget->palette().color(widget->backgroundRole());
 }
 
 // The card button of the visible arrangement at the first slot.
@@ -154,16 +126,6 @@ void openPrompt()
     QVERIFY(!Form7->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(Form8->isVisible(), 2000);
     QVERIFY2(!Form1->isEnabled(), "the prompt disables the card table");
-}
-
-void clickMenuItem(QMenu *menu, QAction *item)
-{
-    QMenuBar *bar = Form1->MainMenu1;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 2000);
-    const QPoint at = menu->actionGeometry(item).center();
-    QTest::mouseMove(menu, at);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, at);
 }
 
 void askForNewGame(Entry entry)
@@ -242,14 +204,6 @@ QString textOf(QWidget *widget)
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
         return button->text();
     return widget->windowTitle();
-}
-
-QWidget *windowNamed(const QString &name)
-{
-    return QHash<QString, QWidget *>{{"Form1", Form1},      {"Form3", Form3}, {"Form5", Form5},
-                                     {"Form7", Form7},      {"Form8", Form8}, {"Form11", Form11},
-                                     {"AboutBox", AboutBox}}
-        .value(name);
 }
 
 // Every control under a window's accessible object, shown or not yet, that a screen reader could
@@ -622,12 +576,7 @@ void TestDialogs::newGameRightAfterTheLastPick()
         Form1->kasa->setText(QStringLiteral("50"));
     else
         Form1->licz->setText(QStringLiteral("1"));
-    const QStringList hallBefore = [] {
-        QStringList texts;
-        for (toolkit::EditBox *box : Form7->fileBoxes())
-            texts.append(box->text());
-        return texts;
-    }();
+    const QStringList hallBefore = boxTexts();
     acceptGame();
     if (QTest::currentTestFailed())
         return;
@@ -653,10 +602,7 @@ void TestDialogs::newGameRightAfterTheLastPick()
     QVERIFY2(!Form5->isVisible(), "no debt dialog over a game that starts with 2000");
     QVERIFY2(!Form7->isVisible(), "no ranking of the new table's money");
     QVERIFY(!Form7->Timer7->enabled());
-    QStringList hallAfter;
-    for (toolkit::EditBox *box : Form7->fileBoxes())
-        hallAfter.append(box->text());
-    QCOMPARE(hallAfter, hallBefore);
+    QCOMPARE(boxTexts(), hallBefore);
     QVERIFY(Form1->isEnabled());
     verifyStartState(Form1);
 }
