@@ -79,7 +79,7 @@ void verifyColour(TForm1 *table, const QColor &colour)
 Q_DECLARE_METATYPE(Way)
 Q_DECLARE_METATYPE(Situation)
 
-class TestCommands : public QObject {
+class tst_Commands : public QObject {
     Q_OBJECT
 
 private slots:
@@ -103,7 +103,7 @@ private:
     std::unique_ptr<ErrorBoxWatcher> m_errors;
 };
 
-void TestCommands::init()
+void tst_Commands::init()
 {
     m_dir = std::make_unique<TemporaryCurrentDir>();
     copyDataFile(QStringLiteral("sys.dll"));
@@ -112,7 +112,7 @@ void TestCommands::init()
     QVERIFY(Form1 && Form1->isVisible());
 }
 
-void TestCommands::cleanup()
+void tst_Commands::cleanup()
 {
     stopGame();
     QVERIFY2(m_errors->boxes.isEmpty(),
@@ -122,7 +122,7 @@ void TestCommands::cleanup()
     m_dir.reset();
 }
 
-void TestCommands::menu_data()
+void tst_Commands::menu_data()
 {
     QTest::addColumn<int>("menu");
     QTest::addColumn<QString>("title");
@@ -136,7 +136,7 @@ void TestCommands::menu_data()
     QTest::newRow("Pomoc/Text") << 1 << "Pomoc" << 1 << "Text" << QKeySequence(Qt::Key_F1);
 }
 
-void TestCommands::menu()
+void tst_Commands::menu()
 {
     QFETCH(int, menu);
     QFETCH(QString, title);
@@ -157,7 +157,7 @@ void TestCommands::menu()
     QVERIFY(Form1->MainMenu1->isVisible());
 }
 
-void TestCommands::colours_data()
+void tst_Commands::colours_data()
 {
     QTest::addColumn<bool>("greyFirst");
     QTest::addColumn<QString>("choice");
@@ -173,7 +173,7 @@ void TestCommands::colours_data()
     QTest::newRow("selected Szary by Alt+S") << true << "Szary" << Way::Key << Grey;
 }
 
-void TestCommands::colours()
+void tst_Commands::colours()
 {
     QFETCH(bool, greyFirst);
     QFETCH(QString, choice);
@@ -200,7 +200,7 @@ void TestCommands::colours()
     QVERIFY(Form1->isEnabled());
 }
 
-void TestCommands::newGameIsTeal()
+void tst_Commands::newGameIsTeal()
 {
     // The colour is not kept: every new game starts teal with "&Turkus" selected.
     clickRadio(Form1->RadioButton2);
@@ -218,7 +218,7 @@ void TestCommands::newGameIsTeal()
     verifyColour(Form1, Teal);
 }
 
-void TestCommands::openingCommands_data()
+void tst_Commands::openingCommands_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<Way>("way");
@@ -234,7 +234,7 @@ void TestCommands::openingCommands_data()
     QTest::newRow("About clicked in the menu") << "About" << Way::MenuByMouse << "AboutBox" << true;
 }
 
-void TestCommands::openingCommands()
+void tst_Commands::openingCommands()
 {
     QFETCH(QString, command);
     QFETCH(Way, way);
@@ -289,7 +289,7 @@ void TestCommands::openingCommands()
     QVERIFY(!app().terminated());
 }
 
-void TestCommands::commandsRefusedWhileTableDisabled_data()
+void tst_Commands::commandsRefusedWhileTableDisabled_data()
 {
     QTest::addColumn<QString>("window");
 
@@ -299,7 +299,7 @@ void TestCommands::commandsRefusedWhileTableDisabled_data()
     QTest::newRow("prompt") << "Form8";
 }
 
-void TestCommands::commandsRefusedWhileTableDisabled()
+void tst_Commands::commandsRefusedWhileTableDisabled()
 {
     QFETCH(QString, window);
 
@@ -353,7 +353,7 @@ void TestCommands::commandsRefusedWhileTableDisabled()
     QVERIFY(!app().terminated());
 }
 
-void TestCommands::endsProgram_data()
+void tst_Commands::endsProgram_data()
 {
     QTest::addColumn<Situation>("situation");
     QTest::addColumn<bool>("closeBox");
@@ -365,7 +365,7 @@ void TestCommands::endsProgram_data()
     QTest::newRow("close box with the About box open") << Situation::AboutBoxOpen << true;
 }
 
-void TestCommands::endsProgram()
+void tst_Commands::endsProgram()
 {
     QFETCH(Situation, situation);
     QFETCH(bool, closeBox);
@@ -399,5 +399,5 @@ void TestCommands::endsProgram()
     QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
 }
 
-QTEST_MAIN(TestCommands)
+QTEST_MAIN(tst_Commands)
 #include "tst_commands.moc"

@@ -246,7 +246,7 @@ Q_DECLARE_METATYPE(Entry)
 Q_DECLARE_METATYPE(Situation)
 Q_DECLARE_METATYPE(Ending)
 
-class TestDialogs : public QObject {
+class tst_Dialogs : public QObject {
     Q_OBJECT
 
 private slots:
@@ -278,7 +278,7 @@ private:
     std::unique_ptr<ErrorBoxWatcher> m_errors;
 };
 
-void TestDialogs::init()
+void tst_Dialogs::init()
 {
     m_dir = std::make_unique<TemporaryCurrentDir>();
     copyDataFile(QStringLiteral("sys.dll"));
@@ -288,7 +288,7 @@ void TestDialogs::init()
     QVERIFY(!Form11->isVisible());
 }
 
-void TestDialogs::cleanup()
+void tst_Dialogs::cleanup()
 {
     stopGame();
     QVERIFY2(m_errors->boxes.isEmpty(),
@@ -298,7 +298,7 @@ void TestDialogs::cleanup()
     m_dir.reset();
 }
 
-void TestDialogs::texts_data()
+void tst_Dialogs::texts_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
@@ -351,7 +351,7 @@ void TestDialogs::texts_data()
                                     << "OK";
 }
 
-void TestDialogs::texts()
+void tst_Dialogs::texts()
 {
     QFETCH(QString, window);
     QFETCH(QString, control);
@@ -370,7 +370,7 @@ void TestDialogs::texts()
         QVERIFY2(!button->glyph().isNull(), "the prompt's buttons show their pictures");
 }
 
-void TestDialogs::accessibleNames_data()
+void tst_Dialogs::accessibleNames_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("names"); // some of the names and texts read, "|" between them
@@ -390,7 +390,7 @@ void TestDialogs::accessibleNames_data()
         QTest::newRow(row[0]) << row[1] << row[2] << row[3];
 }
 
-void TestDialogs::accessibleNames()
+void tst_Dialogs::accessibleNames()
 {
     // A control added or changed without a name or with the wrong role is read by a screen reader
     // as nothing, or as a bare "button", and a label that acts as a button cannot be pressed.
@@ -414,7 +414,7 @@ void TestDialogs::accessibleNames()
     }
 }
 
-void TestDialogs::newGame_data()
+void tst_Dialogs::newGame_data()
 {
     QTest::addColumn<Situation>("situation");
     QTest::addColumn<Entry>("entry");
@@ -428,7 +428,7 @@ void TestDialogs::newGame_data()
     QTest::newRow("F2 with a result shown") << Situation::ResultShown << Entry::F2Key;
 }
 
-void TestDialogs::newGame()
+void tst_Dialogs::newGame()
 {
     QFETCH(Situation, situation);
     QFETCH(Entry, entry);
@@ -479,7 +479,7 @@ void TestDialogs::newGame()
     QVERIFY(!app().terminated());
 }
 
-void TestDialogs::otherEndDialogStaysWorking_data()
+void tst_Dialogs::otherEndDialogStaysWorking_data()
 {
     QTest::addColumn<bool>("debtFirst");
     QTest::addColumn<bool>("secondStartsNewGame");
@@ -490,7 +490,7 @@ void TestDialogs::otherEndDialogStaysWorking_data()
     QTest::newRow("Tak, then Koniec") << false << false;
 }
 
-void TestDialogs::otherEndDialogStaysWorking()
+void tst_Dialogs::otherEndDialogStaysWorking()
 {
     QFETCH(bool, debtFirst);
     QFETCH(bool, secondStartsNewGame);
@@ -535,7 +535,7 @@ void TestDialogs::otherEndDialogStaysWorking()
     }
 }
 
-void TestDialogs::newGameFromDebtDialogBeforeHallOfFameCloses()
+void tst_Dialogs::newGameFromDebtDialogBeforeHallOfFameCloses()
 {
     // The prompt belongs to the game that ended: a new game started meanwhile has all its deals.
     Form1->kasa->setText(QStringLiteral("-50"));
@@ -559,7 +559,7 @@ void TestDialogs::newGameFromDebtDialogBeforeHallOfFameCloses()
     QCOMPARE(Form1->licz->text(), QStringLiteral("60"));
 }
 
-void TestDialogs::newGameRightAfterTheLastPick_data()
+void tst_Dialogs::newGameRightAfterTheLastPick_data()
 {
     QTest::addColumn<bool>("debt");
 
@@ -567,7 +567,7 @@ void TestDialogs::newGameRightAfterTheLastPick_data()
     QTest::newRow("last deal") << false;
 }
 
-void TestDialogs::newGameRightAfterTheLastPick()
+void tst_Dialogs::newGameRightAfterTheLastPick()
 {
     // The end of a finished game never falls on the fresh table of a new game asked for at once.
     QFETCH(bool, debt);
@@ -607,7 +607,7 @@ void TestDialogs::newGameRightAfterTheLastPick()
     verifyStartState(Form1);
 }
 
-void TestDialogs::endsProgram_data()
+void tst_Dialogs::endsProgram_data()
 {
     QTest::addColumn<Ending>("ending");
     QTest::addColumn<int>("newGames");
@@ -622,7 +622,7 @@ void TestDialogs::endsProgram_data()
     QTest::newRow("close box after three new games") << Ending::CloseBox << 3;
 }
 
-void TestDialogs::endsProgram()
+void tst_Dialogs::endsProgram()
 {
     QFETCH(Ending, ending);
     QFETCH(int, newGames);
@@ -690,7 +690,7 @@ void TestDialogs::endsProgram()
     QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
 }
 
-void TestDialogs::endDialogsIgnoreCloseRequests_data()
+void tst_Dialogs::endDialogsIgnoreCloseRequests_data()
 {
     QTest::addColumn<bool>("debtDialog");
 
@@ -698,7 +698,7 @@ void TestDialogs::endDialogsIgnoreCloseRequests_data()
     QTest::newRow("prompt") << false;
 }
 
-void TestDialogs::endDialogsIgnoreCloseRequests()
+void tst_Dialogs::endDialogsIgnoreCloseRequests()
 {
     QFETCH(bool, debtDialog);
 
@@ -720,7 +720,7 @@ void TestDialogs::endDialogsIgnoreCloseRequests()
     QVERIFY(!app().terminated());
 }
 
-void TestDialogs::aboutBoxCloses_data()
+void tst_Dialogs::aboutBoxCloses_data()
 {
     QTest::addColumn<QString>("way");
 
@@ -729,7 +729,7 @@ void TestDialogs::aboutBoxCloses_data()
     QTest::newRow("close box") << "close box";
 }
 
-void TestDialogs::aboutBoxCloses()
+void tst_Dialogs::aboutBoxCloses()
 {
     QFETCH(QString, way);
 
@@ -754,7 +754,7 @@ void TestDialogs::aboutBoxCloses()
     }
 }
 
-void TestDialogs::gameGoesOnWithAboutBoxOpen()
+void tst_Dialogs::gameGoesOnWithAboutBoxOpen()
 {
     clickMenuItem(Form1->Pomoc1, Form1->About1);
     QTRY_VERIFY(AboutBox->isVisible());
@@ -776,7 +776,7 @@ void TestDialogs::gameGoesOnWithAboutBoxOpen()
     QVERIFY(AboutBox->isVisible());
 }
 
-void TestDialogs::manyNewGames()
+void tst_Dialogs::manyNewGames()
 {
     const qsizetype windows = QApplication::topLevelWidgets().size();
     const Entry entries[] = {Entry::MenuCommand, Entry::F2Key, Entry::DebtNowaGra,
@@ -807,5 +807,5 @@ void TestDialogs::manyNewGames()
     QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
 }
 
-QTEST_MAIN(TestDialogs)
+QTEST_MAIN(tst_Dialogs)
 #include "tst_dialogs.moc"
