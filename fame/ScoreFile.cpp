@@ -1,6 +1,6 @@
 #include "fame/ScoreFile.h"
 
-#include "fame/Unit7.h"
+#include "toolkit/EditBox.h"
 #include "toolkit/TextFileReader.h"
 #include "toolkit/TextFileWriter.h"
 
@@ -10,18 +10,18 @@ const QString FileName = QStringLiteral("sys.dll");
 
 } // namespace
 
-void readScoreFile(TForm7 &form)
+void readScoreFile(std::span<toolkit::EditBox *const, 11> boxes)
 {
     toolkit::TextFileReader file(FileName);
-    for (toolkit::EditBox *box : form.fileBoxes())
+    for (toolkit::EditBox *box : boxes)
         box->setText(file.readLine());
     file.close();
 }
 
-void writeScoreFile(const TForm7 &form)
+void writeScoreFile(std::span<const toolkit::EditBox *const, 11> boxes)
 {
     toolkit::TextFileWriter file(FileName);
-    for (const toolkit::EditBox *box : form.fileBoxes())
+    for (const toolkit::EditBox *box : boxes)
         file.writeLine(box->text());
     file.close();
 }

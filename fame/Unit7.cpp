@@ -139,7 +139,7 @@ void TForm7::Button1Click()
 
 void TForm7::formClose(toolkit::CloseAction &)
 {
-    writeScoreFile(*this);
+    writeScoreFile(fileBoxes());
     Form1->setEnabled(true);
     hide();
     if (strToInt(Form1->licz->text()) <= 0)

@@ -6,8 +6,8 @@
 #include "Check.h"
 
 #include "fame/ScoreFile.h"
-#include "fame/Unit7.h"
 #include "toolkit/Application.h"
+#include "toolkit/EditBox.h"
 #include "toolkit/Exception.h"
 #include "toolkit/TextFileReader.h"
 
@@ -40,6 +40,9 @@ using fuzzcheck::shown;
 namespace {
 
 constexpr int Lines = 11;
+
+// The hall of fame's boxes, Edit1 first, as the score file loads and saves them.
+std::array<toolkit::EditBox *, Lines> boxes;
 
 // The game's reading rules, written out again on raw bytes: a CR or CR LF ends a line, a LF on its
 // own is text, Ctrl-Z ends the data, and lines past the end are empty.
@@ -214,23 +217,23 @@ private:
 QStringList load()
 {
     try {
-        readScoreFile(*Form7);
+        readScoreFile(boxes);
     } catch (const toolkit::Exception &e) {
         fail("reading a regular file raised an error", e.message());
     }
     QStringList texts;
-    for (const QObject *box : Form7->fileBoxes())
-        texts << box->property("text").toString();
+    for (const toolkit::EditBox *box : boxes)
+        texts << box->text();
     return texts;
 }
 
 void save(const QStringList &texts)
 {
     int n = 0;
-    for (QObject *box : Form7->fileBoxes())
-        box->setProperty("text", texts[n++]);
+    for (toolkit::EditBox *box : boxes)
+        box->setText(texts[n++]);
     try {
-        writeScoreFile(*Form7);
+        writeScoreFile(boxes);
     } catch (const toolkit::Exception &e) {
         fail("saving to a regular file raised an error", e.message());
     }
@@ -329,14 +332,15 @@ void saveAnyTexts(const QByteArray &input)
 
 } // namespace
 
-// The hall of fame as the game creates it; it is never shown, and no message loop runs.
+// The eleven boxes are never shown, and no message loop runs.
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
     static QApplication application(*argc, *argv);
     toolkit::Application::setUp();
-    Form7 = new TForm7;
+    for (toolkit::EditBox *&box : boxes)
+        box = new toolkit::EditBox;
     return 0;
 }
 

@@ -26,7 +26,7 @@ TForm11::TForm11(QWidget *parent) : toolkit::Form(parent)
 
 void TForm11::Timer2Timer()
 {
-    readScoreFile(*Form7);
+    readScoreFile(Form7->fileBoxes());
     Timer1->setEnabled(true);
     Timer2->setEnabled(false);
 }

@@ -35,52 +35,6 @@ enum class Way { Click, Key, MenuCommand, MenuByMouse };
 // What is on the table when the program is ended.
 enum class Situation { Opening, Shuffling, AboutBoxOpen };
 
-toolkit::Application &app()
-{
-    return toolkit::Application::instance();
-}
-
-bool activate(QWidget *window)
-{
-    // Qt counts a window as active while one of its dialogs is; keys go to the focus window.
-    toolkit::makeActive(window);
-    return QTest::qWaitFor(
-        [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
-}
-
-QColor backgroundOf(const QWidget *widget)
-{
-    return widget->palette().color(widget->backgroundRole());
-}
-
-QSet<QWidget *> visibleWindows()
-{
-    QSet<QWidget *> shown;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible())
-            shown.insert(widget);
-    }
-    return shown;
-}
-
-QStringList hallOfFame()
-{
-    QStringList texts;
-    for (toolkit::EditBox *box : Form7->fileBoxes())
-        texts.append(box->text());
-    return texts;
-}
-
-void clickMenuItem(QMenu *menu, QAction *item)
-{
-    QMenuBar *bar = Form1->MainMenu1;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 2000);
-    const QPoint at = menu->actionGeometry(item).center();
-    QTest::mouseMove(menu, at);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, at);
-}
-
 // A click on a radio button's round box, where the player aims.
 void clickRadio(QRadioButton *radio)
 {
@@ -120,27 +74,12 @@ void verifyColour(TForm1 *table, const QColor &colour)
     QCOMPARE(table->licz->palette().color(QPalette::Base), QColor(255, 255, 255));
 }
 
-QWidget *windowNamed(const QString &name)
-{
-    if (name == QLatin1String("Form3"))
-        return Form3;
-    if (name == QLatin1String("Form5"))
-        return Form5;
-    if (name == QLatin1String("Form7"))
-        return Form7;
-    if (name == QLatin1String("Form8"))
-        return Form8;
-    if (name == QLatin1String("AboutBox"))
-        return AboutBox;
-    return nullptr;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Way)
 Q_DECLARE_METATYPE(Situation)
 
-class TestCommands : public QObject {
+class tst_Commands : public QObject {
     Q_OBJECT
 
 private slots:
@@ -164,7 +103,7 @@ private:
     std::unique_ptr<ErrorBoxWatcher> m_errors;
 };
 
-void TestCommands::init()
+void tst_Commands::init()
 {
     m_dir = std::make_unique<TemporaryCurrentDir>();
     copyDataFile(QStringLiteral("sys.dll"));
@@ -173,7 +112,7 @@ void TestCommands::init()
     QVERIFY(Form1 && Form1->isVisible());
 }
 
-void TestCommands::cleanup()
+void tst_Commands::cleanup()
 {
     stopGame();
     QVERIFY2(m_errors->boxes.isEmpty(),
@@ -183,7 +122,7 @@ void TestCommands::cleanup()
     m_dir.reset();
 }
 
-void TestCommands::menu_data()
+void tst_Commands::menu_data()
 {
     QTest::addColumn<int>("menu");
     QTest::addColumn<QString>("title");
@@ -197,7 +136,7 @@ void TestCommands::menu_data()
     QTest::newRow("Pomoc/Text") << 1 << "Pomoc" << 1 << "Text" << QKeySequence(Qt::Key_F1);
 }
 
-void TestCommands::menu()
+void tst_Commands::menu()
 {
     QFETCH(int, menu);
     QFETCH(QString, title);
@@ -218,7 +157,7 @@ void TestCommands::menu()
     QVERIFY(Form1->MainMenu1->isVisible());
 }
 
-void TestCommands::colours_data()
+void tst_Commands::colours_data()
 {
     QTest::addColumn<bool>("greyFirst");
     QTest::addColumn<QString>("choice");
@@ -234,7 +173,7 @@ void TestCommands::colours_data()
     QTest::newRow("selected Szary by Alt+S") << true << "Szary" << Way::Key << Grey;
 }
 
-void TestCommands::colours()
+void tst_Commands::colours()
 {
     QFETCH(bool, greyFirst);
     QFETCH(QString, choice);
@@ -261,7 +200,7 @@ void TestCommands::colours()
     QVERIFY(Form1->isEnabled());
 }
 
-void TestCommands::newGameIsTeal()
+void tst_Commands::newGameIsTeal()
 {
     // The colour is not kept: every new game starts teal with "&Turkus" selected.
     clickRadio(Form1->RadioButton2);
@@ -279,7 +218,7 @@ void TestCommands::newGameIsTeal()
     verifyColour(Form1, Teal);
 }
 
-void TestCommands::openingCommands_data()
+void tst_Commands::openingCommands_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<Way>("way");
@@ -295,7 +234,7 @@ void TestCommands::openingCommands_data()
     QTest::newRow("About clicked in the menu") << "About" << Way::MenuByMouse << "AboutBox" << true;
 }
 
-void TestCommands::openingCommands()
+void tst_Commands::openingCommands()
 {
     QFETCH(QString, command);
     QFETCH(Way, way);
@@ -307,7 +246,7 @@ void TestCommands::openingCommands()
     Form1->licz->setText(QStringLiteral("42"));
     QWidget *opened = windowNamed(window);
     QVERIFY(!opened->isVisible());
-    const QStringList hall = hallOfFame();
+    const QStringList hall = boxTexts();
     const QByteArray saved = readFile(QStringLiteral("sys.dll"));
 
     if (command == QStringLiteral("Zmień imię")) {
@@ -338,7 +277,7 @@ void TestCommands::openingCommands()
         // Looked at in the middle of a game, the hall of fame ranks nothing; closing it gives the
         // table back and the game goes on.
         QVERIFY(!Form7->Timer1->enabled());
-        QCOMPARE(hallOfFame(), hall);
+        QCOMPARE(boxTexts(), hall);
         QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
         static_cast<QWidget *>(Form7)->close();
         QVERIFY(!Form7->isVisible());
@@ -350,7 +289,7 @@ void TestCommands::openingCommands()
     QVERIFY(!app().terminated());
 }
 
-void TestCommands::commandsRefusedWhileTableDisabled_data()
+void tst_Commands::commandsRefusedWhileTableDisabled_data()
 {
     QTest::addColumn<QString>("window");
 
@@ -360,7 +299,7 @@ void TestCommands::commandsRefusedWhileTableDisabled_data()
     QTest::newRow("prompt") << "Form8";
 }
 
-void TestCommands::commandsRefusedWhileTableDisabled()
+void tst_Commands::commandsRefusedWhileTableDisabled()
 {
     QFETCH(QString, window);
 
@@ -414,7 +353,7 @@ void TestCommands::commandsRefusedWhileTableDisabled()
     QVERIFY(!app().terminated());
 }
 
-void TestCommands::endsProgram_data()
+void tst_Commands::endsProgram_data()
 {
     QTest::addColumn<Situation>("situation");
     QTest::addColumn<bool>("closeBox");
@@ -426,7 +365,7 @@ void TestCommands::endsProgram_data()
     QTest::newRow("close box with the About box open") << Situation::AboutBoxOpen << true;
 }
 
-void TestCommands::endsProgram()
+void tst_Commands::endsProgram()
 {
     QFETCH(Situation, situation);
     QFETCH(bool, closeBox);
@@ -460,5 +399,5 @@ void TestCommands::endsProgram()
     QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
 }
 
-QTEST_MAIN(TestCommands)
+QTEST_MAIN(tst_Commands)
 #include "tst_commands.moc"

@@ -37,19 +37,6 @@ enum class Situation { Opening, Shuffling, ResultShown, DebtDialog, Prompt };
 // The ways a player ends the program.
 enum class Ending { Koniec, KoniecHallOfFameOpen, PromptNie, PromptEsc, NieLabel, CloseBox };
 
-toolkit::Application &app()
-{
-    return toolkit::Application::instance();
-}
-
-bool activate(QWidget *window)
-{
-    // Qt counts a window as active while one of its dialogs is; keys go to the focus window.
-    toolkit::makeActive(window);
-    return QTest::qWaitFor(
-        [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
-}
-
 // A key pressed while the window is the active one: it goes to the window's focused control.
 void pressOnWindow(QWidget *window, Qt::Key key)
 {
@@ -65,21 +52,6 @@ QList<TForm1 *> cardTables()
             tables.append(table);
     }
     return tables;
-}
-
-QSet<QWidget *> visibleWindows()
-{
-    QSet<QWidget *> shown;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible())
-            shown.insert(widget);
-    }
-    return shown;
-}
-
-QColor backgroundOf(const QWidget *widget)
-{
-    return widget->palette().color(widget->backgroundRole());
 }
 
 // The card button of the visible arrangement at the first slot.
@@ -154,16 +126,6 @@ void openPrompt()
     QVERIFY(!Form7->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(Form8->isVisible(), 2000);
     QVERIFY2(!Form1->isEnabled(), "the prompt disables the card table");
-}
-
-void clickMenuItem(QMenu *menu, QAction *item)
-{
-    QMenuBar *bar = Form1->MainMenu1;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 2000);
-    const QPoint at = menu->actionGeometry(item).center();
-    QTest::mouseMove(menu, at);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, at);
 }
 
 void askForNewGame(Entry entry)
@@ -244,14 +206,6 @@ QString textOf(QWidget *widget)
     return widget->windowTitle();
 }
 
-QWidget *windowNamed(const QString &name)
-{
-    return QHash<QString, QWidget *>{{"Form1", Form1},      {"Form3", Form3}, {"Form5", Form5},
-                                     {"Form7", Form7},      {"Form8", Form8}, {"Form11", Form11},
-                                     {"AboutBox", AboutBox}}
-        .value(name);
-}
-
 // Every control under a window's accessible object, shown or not yet, that a screen reader could
 // not read or use (no name, a role other than its class's, a button it cannot press), and the
 // names and texts it reads. A class not listed needs a name unless it is a mere container.
@@ -292,7 +246,7 @@ Q_DECLARE_METATYPE(Entry)
 Q_DECLARE_METATYPE(Situation)
 Q_DECLARE_METATYPE(Ending)
 
-class TestDialogs : public QObject {
+class tst_Dialogs : public QObject {
     Q_OBJECT
 
 private slots:
@@ -324,7 +278,7 @@ private:
     std::unique_ptr<ErrorBoxWatcher> m_errors;
 };
 
-void TestDialogs::init()
+void tst_Dialogs::init()
 {
     m_dir = std::make_unique<TemporaryCurrentDir>();
     copyDataFile(QStringLiteral("sys.dll"));
@@ -334,7 +288,7 @@ void TestDialogs::init()
     QVERIFY(!Form11->isVisible());
 }
 
-void TestDialogs::cleanup()
+void tst_Dialogs::cleanup()
 {
     stopGame();
     QVERIFY2(m_errors->boxes.isEmpty(),
@@ -344,7 +298,7 @@ void TestDialogs::cleanup()
     m_dir.reset();
 }
 
-void TestDialogs::texts_data()
+void tst_Dialogs::texts_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
@@ -397,7 +351,7 @@ void TestDialogs::texts_data()
                                     << "OK";
 }
 
-void TestDialogs::texts()
+void tst_Dialogs::texts()
 {
     QFETCH(QString, window);
     QFETCH(QString, control);
@@ -416,7 +370,7 @@ void TestDialogs::texts()
         QVERIFY2(!button->glyph().isNull(), "the prompt's buttons show their pictures");
 }
 
-void TestDialogs::accessibleNames_data()
+void tst_Dialogs::accessibleNames_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("names"); // some of the names and texts read, "|" between them
@@ -436,7 +390,7 @@ void TestDialogs::accessibleNames_data()
         QTest::newRow(row[0]) << row[1] << row[2] << row[3];
 }
 
-void TestDialogs::accessibleNames()
+void tst_Dialogs::accessibleNames()
 {
     // A control added or changed without a name or with the wrong role is read by a screen reader
     // as nothing, or as a bare "button", and a label that acts as a button cannot be pressed.
@@ -460,7 +414,7 @@ void TestDialogs::accessibleNames()
     }
 }
 
-void TestDialogs::newGame_data()
+void tst_Dialogs::newGame_data()
 {
     QTest::addColumn<Situation>("situation");
     QTest::addColumn<Entry>("entry");
@@ -474,7 +428,7 @@ void TestDialogs::newGame_data()
     QTest::newRow("F2 with a result shown") << Situation::ResultShown << Entry::F2Key;
 }
 
-void TestDialogs::newGame()
+void tst_Dialogs::newGame()
 {
     QFETCH(Situation, situation);
     QFETCH(Entry, entry);
@@ -525,7 +479,7 @@ void TestDialogs::newGame()
     QVERIFY(!app().terminated());
 }
 
-void TestDialogs::otherEndDialogStaysWorking_data()
+void tst_Dialogs::otherEndDialogStaysWorking_data()
 {
     QTest::addColumn<bool>("debtFirst");
     QTest::addColumn<bool>("secondStartsNewGame");
@@ -536,7 +490,7 @@ void TestDialogs::otherEndDialogStaysWorking_data()
     QTest::newRow("Tak, then Koniec") << false << false;
 }
 
-void TestDialogs::otherEndDialogStaysWorking()
+void tst_Dialogs::otherEndDialogStaysWorking()
 {
     QFETCH(bool, debtFirst);
     QFETCH(bool, secondStartsNewGame);
@@ -581,7 +535,7 @@ void TestDialogs::otherEndDialogStaysWorking()
     }
 }
 
-void TestDialogs::newGameFromDebtDialogBeforeHallOfFameCloses()
+void tst_Dialogs::newGameFromDebtDialogBeforeHallOfFameCloses()
 {
     // The prompt belongs to the game that ended: a new game started meanwhile has all its deals.
     Form1->kasa->setText(QStringLiteral("-50"));
@@ -605,7 +559,7 @@ void TestDialogs::newGameFromDebtDialogBeforeHallOfFameCloses()
     QCOMPARE(Form1->licz->text(), QStringLiteral("60"));
 }
 
-void TestDialogs::newGameRightAfterTheLastPick_data()
+void tst_Dialogs::newGameRightAfterTheLastPick_data()
 {
     QTest::addColumn<bool>("debt");
 
@@ -613,7 +567,7 @@ void TestDialogs::newGameRightAfterTheLastPick_data()
     QTest::newRow("last deal") << false;
 }
 
-void TestDialogs::newGameRightAfterTheLastPick()
+void tst_Dialogs::newGameRightAfterTheLastPick()
 {
     // The end of a finished game never falls on the fresh table of a new game asked for at once.
     QFETCH(bool, debt);
@@ -622,12 +576,7 @@ void TestDialogs::newGameRightAfterTheLastPick()
         Form1->kasa->setText(QStringLiteral("50"));
     else
         Form1->licz->setText(QStringLiteral("1"));
-    const QStringList hallBefore = [] {
-        QStringList texts;
-        for (toolkit::EditBox *box : Form7->fileBoxes())
-            texts.append(box->text());
-        return texts;
-    }();
+    const QStringList hallBefore = boxTexts();
     acceptGame();
     if (QTest::currentTestFailed())
         return;
@@ -653,15 +602,12 @@ void TestDialogs::newGameRightAfterTheLastPick()
     QVERIFY2(!Form5->isVisible(), "no debt dialog over a game that starts with 2000");
     QVERIFY2(!Form7->isVisible(), "no ranking of the new table's money");
     QVERIFY(!Form7->Timer7->enabled());
-    QStringList hallAfter;
-    for (toolkit::EditBox *box : Form7->fileBoxes())
-        hallAfter.append(box->text());
-    QCOMPARE(hallAfter, hallBefore);
+    QCOMPARE(boxTexts(), hallBefore);
     QVERIFY(Form1->isEnabled());
     verifyStartState(Form1);
 }
 
-void TestDialogs::endsProgram_data()
+void tst_Dialogs::endsProgram_data()
 {
     QTest::addColumn<Ending>("ending");
     QTest::addColumn<int>("newGames");
@@ -676,7 +622,7 @@ void TestDialogs::endsProgram_data()
     QTest::newRow("close box after three new games") << Ending::CloseBox << 3;
 }
 
-void TestDialogs::endsProgram()
+void tst_Dialogs::endsProgram()
 {
     QFETCH(Ending, ending);
     QFETCH(int, newGames);
@@ -744,7 +690,7 @@ void TestDialogs::endsProgram()
     QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
 }
 
-void TestDialogs::endDialogsIgnoreCloseRequests_data()
+void tst_Dialogs::endDialogsIgnoreCloseRequests_data()
 {
     QTest::addColumn<bool>("debtDialog");
 
@@ -752,7 +698,7 @@ void TestDialogs::endDialogsIgnoreCloseRequests_data()
     QTest::newRow("prompt") << false;
 }
 
-void TestDialogs::endDialogsIgnoreCloseRequests()
+void tst_Dialogs::endDialogsIgnoreCloseRequests()
 {
     QFETCH(bool, debtDialog);
 
@@ -774,7 +720,7 @@ void TestDialogs::endDialogsIgnoreCloseRequests()
     QVERIFY(!app().terminated());
 }
 
-void TestDialogs::aboutBoxCloses_data()
+void tst_Dialogs::aboutBoxCloses_data()
 {
     QTest::addColumn<QString>("way");
 
@@ -783,7 +729,7 @@ void TestDialogs::aboutBoxCloses_data()
     QTest::newRow("close box") << "close box";
 }
 
-void TestDialogs::aboutBoxCloses()
+void tst_Dialogs::aboutBoxCloses()
 {
     QFETCH(QString, way);
 
@@ -808,7 +754,7 @@ void TestDialogs::aboutBoxCloses()
     }
 }
 
-void TestDialogs::gameGoesOnWithAboutBoxOpen()
+void tst_Dialogs::gameGoesOnWithAboutBoxOpen()
 {
     clickMenuItem(Form1->Pomoc1, Form1->About1);
     QTRY_VERIFY(AboutBox->isVisible());
@@ -830,7 +776,7 @@ void TestDialogs::gameGoesOnWithAboutBoxOpen()
     QVERIFY(AboutBox->isVisible());
 }
 
-void TestDialogs::manyNewGames()
+void tst_Dialogs::manyNewGames()
 {
     const qsizetype windows = QApplication::topLevelWidgets().size();
     const Entry entries[] = {Entry::MenuCommand, Entry::F2Key, Entry::DebtNowaGra,
@@ -861,5 +807,5 @@ void TestDialogs::manyNewGames()
     QCOMPARE(readFile(QStringLiteral("sys.dll")), saved);
 }
 
-QTEST_MAIN(TestDialogs)
+QTEST_MAIN(tst_Dialogs)
 #include "tst_dialogs.moc"

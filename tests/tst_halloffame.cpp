@@ -83,14 +83,6 @@ QByteArray fileOf(const Texts &texts)
     return bytes;
 }
 
-Texts boxTexts()
-{
-    Texts texts;
-    for (const toolkit::EditBox *box : Form7->fileBoxes())
-        texts << box->text();
-    return texts;
-}
-
 // A short tone as a WAV file in the device's own format, so that the end-of-game sound takes
 // little time.
 void writeTone(const QString &name)

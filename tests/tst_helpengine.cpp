@@ -118,7 +118,7 @@ void clickLink(const QString &href)
 
 } // namespace
 
-class TestHelpWindow : public QObject {
+class tst_HelpEngine : public QObject {
     Q_OBJECT
 
 private slots:
@@ -144,28 +144,28 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestHelpWindow::initTestCase()
+void tst_HelpEngine::initTestCase()
 {
     // Closing a help window ends the viewer, but not this test program.
     QApplication::setQuitOnLastWindowClosed(false);
     m_origin = QDir::currentPath();
 }
 
-void TestHelpWindow::init()
+void tst_HelpEngine::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir::setCurrent(m_dir->path()));
 }
 
-void TestHelpWindow::cleanup()
+void tst_HelpEngine::cleanup()
 {
     qDeleteAll(helpWindows());
     QDir::setCurrent(m_origin);
     m_dir.reset();
 }
 
-void TestHelpWindow::opensContents()
+void tst_HelpEngine::opensContents()
 {
     writeFile("POMOC.HLP", Sample);
     QVERIFY2(winHelp(nullptr, "POMOC.HLP", HELP_CONTENTS, 0), qPrintable(shownText()));
@@ -188,7 +188,7 @@ void TestHelpWindow::opensContents()
     QVERIFY(!isEnabled("back"));
 }
 
-void TestHelpWindow::opensContextTopic_data()
+void tst_HelpEngine::opensContextTopic_data()
 {
     QTest::addColumn<quint32>("context");
     QTest::addColumn<QString>("heading");
@@ -198,7 +198,7 @@ void TestHelpWindow::opensContextTopic_data()
     QTest::newRow("name inside a topic") << 2u << "Pierwszy temat" << true;
 }
 
-void TestHelpWindow::opensContextTopic()
+void tst_HelpEngine::opensContextTopic()
 {
     QFETCH(quint32, context);
     QFETCH(QString, heading);
@@ -210,7 +210,7 @@ void TestHelpWindow::opensContextTopic()
     QCOMPARE(browser()->verticalScrollBar()->value() > 0, scrolled);
 }
 
-void TestHelpWindow::keepsOneWindowBesideTheGame()
+void tst_HelpEngine::keepsOneWindowBesideTheGame()
 {
     writeFile("POMOC.HLP", Sample);
     QWidget game;
@@ -247,7 +247,7 @@ void TestHelpWindow::keepsOneWindowBesideTheGame()
     QCOMPARE(helpWindows().size(), 1);
 }
 
-void TestHelpWindow::readsFileAtEveryCall()
+void tst_HelpEngine::readsFileAtEveryCall()
 {
     writeFile("POMOC.HLP", Sample);
     QVERIFY(winHelp(nullptr, "POMOC.HLP", HELP_CONTENTS, 0));
@@ -264,7 +264,7 @@ void TestHelpWindow::readsFileAtEveryCall()
     QCOMPARE(helpWindows().size(), 1);
 }
 
-void TestHelpWindow::reportsUnusableFile_data()
+void tst_HelpEngine::reportsUnusableFile_data()
 {
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<quint32>("context");
@@ -327,7 +327,7 @@ void TestHelpWindow::reportsUnusableFile_data()
         << 0u << "Wiersz 2: temat „A” jest za długi: razem ze stylami sprzed pierwszego tematu";
 }
 
-void TestHelpWindow::reportsUnusableFile()
+void tst_HelpEngine::reportsUnusableFile()
 {
     QFETCH(QByteArray, contents);
     QFETCH(quint32, context);
@@ -345,7 +345,7 @@ void TestHelpWindow::reportsUnusableFile()
     QVERIFY2(shownText().contains("„POMOC.HLP”"), qPrintable(shownText()));
 }
 
-void TestHelpWindow::refusesOtherCalls_data()
+void tst_HelpEngine::refusesOtherCalls_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<quint16>("command");
@@ -359,7 +359,7 @@ void TestHelpWindow::refusesOtherCalls_data()
     QTest::newRow("name too long") << QString(140000, u'x') << HELP_CONTENTS << 0u;
 }
 
-void TestHelpWindow::refusesOtherCalls()
+void tst_HelpEngine::refusesOtherCalls()
 {
     QFETCH(QString, file);
     QFETCH(quint16, command);
@@ -375,7 +375,7 @@ void TestHelpWindow::refusesOtherCalls()
     QVERIFY(!isEnabled("back"));
 }
 
-void TestHelpWindow::goesBackAndForward()
+void tst_HelpEngine::goesBackAndForward()
 {
     writeFile("POMOC.HLP", Sample);
     QVERIFY(winHelp(nullptr, "POMOC.HLP", HELP_CONTENTS, 0));
@@ -428,7 +428,7 @@ void TestHelpWindow::goesBackAndForward()
     QVERIFY(shownText().startsWith("Ostatni temat"));
 }
 
-void TestHelpWindow::followsOnlyLinksInsideTheFile()
+void tst_HelpEngine::followsOnlyLinksInsideTheFile()
 {
     writeFile("POMOC.HLP", Sample);
     QVERIFY(winHelp(nullptr, "POMOC.HLP", HELP_CONTENTS, 0));
@@ -445,7 +445,7 @@ void TestHelpWindow::followsOnlyLinksInsideTheFile()
     QVERIFY(shownText().startsWith("Spis rzeczy"));
 }
 
-void TestHelpWindow::readsNoOtherFile()
+void tst_HelpEngine::readsNoOtherFile()
 {
     // The help window shows the help file alone: it loads no picture or file that the help
     // file names.
@@ -467,7 +467,7 @@ void TestHelpWindow::readsNoOtherFile()
     }
 }
 
-void TestHelpWindow::shippedHelpFile()
+void tst_HelpEngine::shippedHelpFile()
 {
     const QString data = qEnvironmentVariable("ZAKRYTKA_DATA_DIR");
     QVERIFY2(!data.isEmpty(), "ZAKRYTKA_DATA_DIR names the repository's data folder");
@@ -514,5 +514,5 @@ void TestHelpWindow::shippedHelpFile()
     }
 }
 
-QTEST_MAIN(TestHelpWindow)
+QTEST_MAIN(tst_HelpEngine)
 #include "tst_helpengine.moc"

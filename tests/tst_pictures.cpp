@@ -86,7 +86,7 @@ QList<QPoint> differences(const QImage &a, const QImage &b)
 
 Q_DECLARE_METATYPE(Depth)
 
-class TestPictures : public QObject {
+class tst_Pictures : public QObject {
     Q_OBJECT
 
 private slots:
@@ -115,13 +115,13 @@ private:
     QTemporaryDir workDir;
 };
 
-void TestPictures::initTestCase()
+void tst_Pictures::initTestCase()
 {
     QVERIFY(workDir.isValid());
     QVERIFY(QDir::setCurrent(workDir.path()));
 }
 
-void TestPictures::formatAndSize_data()
+void tst_Pictures::formatAndSize_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("size");
@@ -158,7 +158,7 @@ void TestPictures::formatAndSize_data()
         QTest::newRow(row.name) << row.name << QSize(row.width, row.height) << row.depth;
 }
 
-void TestPictures::formatAndSize()
+void tst_Pictures::formatAndSize()
 {
     QFETCH(QString, name);
     QFETCH(QSize, size);
@@ -214,7 +214,7 @@ void TestPictures::formatAndSize()
              qPrintable(QString("%1 of its 2 x 2 blocks have detail").arg(fineBlocks)));
 }
 
-void TestPictures::cardBackTexture()
+void tst_Pictures::cardBackTexture()
 {
     const QImage back = load("cardback");
     QVERIFY(!back.isNull());
@@ -278,7 +278,7 @@ void TestPictures::cardBackTexture()
     QVERIFY(share(back, dark) > 0.75 - share(back, light));
 }
 
-void TestPictures::cardBackEvenAllOver()
+void tst_Pictures::cardBackEvenAllOver()
 {
     // Only the middle 97 x 129 of the card back shows on a button, so the texture must look the
     // same everywhere, without a border or a motif.
@@ -312,7 +312,7 @@ void TestPictures::cardBackEvenAllOver()
     }
 }
 
-void TestPictures::faces_data()
+void tst_Pictures::faces_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("red");
@@ -322,7 +322,7 @@ void TestPictures::faces_data()
     QTest::newRow("nine of hearts") << "nine_hearts" << true << 3;
 }
 
-void TestPictures::faces()
+void tst_Pictures::faces()
 {
     QFETCH(QString, name);
     QFETCH(bool, red);
@@ -359,7 +359,7 @@ void TestPictures::faces()
     QVERIFY2(flecks >= minimumFlecks, qPrintable(QString("%1 pale-yellow flecks").arg(flecks)));
 }
 
-void TestPictures::dealersDifferOnlyInTheFace()
+void tst_Pictures::dealersDifferOnlyInTheFace()
 {
     // Swapping the dealer pictures must change nothing but his face.
     const QRect faceArea(26, 31, 40, 48);
@@ -381,7 +381,7 @@ void TestPictures::dealersDifferOnlyInTheFace()
     }
 }
 
-void TestPictures::dealerLooks_data()
+void tst_Pictures::dealerLooks_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("openMouth");
@@ -391,7 +391,7 @@ void TestPictures::dealerLooks_data()
     QTest::newRow("grinning") << "dealer_grinning" << 0 << 25;
 }
 
-void TestPictures::dealerLooks()
+void tst_Pictures::dealerLooks()
 {
     QFETCH(QString, name);
     QFETCH(int, openMouth);
@@ -428,7 +428,7 @@ void TestPictures::dealerLooks()
         QCOMPARE(count(dealer, tooth, mouth), 0);
 }
 
-void TestPictures::fannedCards_data()
+void tst_Pictures::fannedCards_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("About picture") << "about";
@@ -436,7 +436,7 @@ void TestPictures::fannedCards_data()
     QTest::newRow("splash icon") << "icon_cards2";
 }
 
-void TestPictures::fannedCards()
+void tst_Pictures::fannedCards()
 {
     QFETCH(QString, name);
     const QImage icon = load(name);
@@ -469,7 +469,7 @@ void TestPictures::fannedCards()
             count(icon, redInk, QRect(1, 1, n / 2 - 1, n - 2)));
 }
 
-void TestPictures::splashIconDiffersInAFewLightPixels()
+void tst_Pictures::splashIconDiffersInAFewLightPixels()
 {
     const QImage first = load("icon_cards").convertToFormat(QImage::Format_RGB32);
     const QImage second = load("icon_cards2").convertToFormat(QImage::Format_RGB32);
@@ -486,7 +486,7 @@ void TestPictures::splashIconDiffersInAFewLightPixels()
     }
 }
 
-void TestPictures::portraitIcon()
+void tst_Pictures::portraitIcon()
 {
     const QImage icon = load("icon_portrait");
     QVERIFY(!icon.isNull());
@@ -507,7 +507,7 @@ void TestPictures::portraitIcon()
     QVERIFY(count(icon, hair, QRect(6, 2, 20, 8)) >= 40);
 }
 
-void TestPictures::appIcon_data()
+void tst_Pictures::appIcon_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("size");
@@ -517,7 +517,7 @@ void TestPictures::appIcon_data()
             << QString("app_icon_%1").arg(size) << size;
 }
 
-void TestPictures::appIcon()
+void tst_Pictures::appIcon()
 {
     QFETCH(QString, name);
     QFETCH(int, size);
@@ -556,7 +556,7 @@ void TestPictures::appIcon()
     QVERIFY(count(icon, redInk, pipOf(right)) >= size / 3);
 }
 
-void TestPictures::stockPictures_data()
+void tst_Pictures::stockPictures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("images");
@@ -566,7 +566,7 @@ void TestPictures::stockPictures_data()
     QTest::newRow("bkNo") << "bbno" << 2;
 }
 
-void TestPictures::stockPictures()
+void tst_Pictures::stockPictures()
 {
     QFETCH(QString, name);
     QFETCH(int, images);
@@ -621,7 +621,7 @@ void TestPictures::stockPictures()
     }
 }
 
-void TestPictures::spinArrows_data()
+void tst_Pictures::spinArrows_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("up");
@@ -629,7 +629,7 @@ void TestPictures::spinArrows_data()
     QTest::newRow("down") << "spin_down" << false;
 }
 
-void TestPictures::spinArrows()
+void tst_Pictures::spinArrows()
 {
     QFETCH(QString, name);
     QFETCH(bool, up);
@@ -661,5 +661,5 @@ void TestPictures::spinArrows()
     QCOMPARE(up ? widths.first() : widths.last(), 1);
 }
 
-QTEST_MAIN(TestPictures)
+QTEST_MAIN(tst_Pictures)
 #include "tst_pictures.moc"

@@ -1,9 +1,16 @@
 #include "support/TestSupport.h"
 
+#include "fame/Unit7.h"
 #include "shell/Program.h"
+#include "shell/Unit3.h"
+#include "shell/Unit4.h"
+#include "shell/Unit5.h"
 #include "shell/Unit6.h"
+#include "shell/Unit8.h"
 #include "table/Unit1.h"
 #include "toolkit/Application.h"
+#include "toolkit/EditBox.h"
+#include "toolkit/Form.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Timer.h"
 
@@ -12,6 +19,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSpinBox>
 #include <QStyleOptionSpinBox>
 #include <QTest>
@@ -127,6 +138,65 @@ void stopGame()
     destroyWindows();
     // Old card tables released after a new game.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+toolkit::Application &app()
+{
+    return toolkit::Application::instance();
+}
+
+QWidget *windowNamed(const QString &name)
+{
+    return QHash<QString, QWidget *>{{"Form1", Form1},      {"Form3", Form3}, {"Form5", Form5},
+                                     {"Form7", Form7},      {"Form8", Form8}, {"Form11", Form11},
+                                     {"AboutBox", AboutBox}}
+        .value(name);
+}
+
+QSet<QWidget *> visibleWindows()
+{
+    QSet<QWidget *> shown;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible())
+            shown.insert(widget);
+    }
+    return shown;
+}
+
+bool activate(QWidget *window)
+{
+    // Qt counts a window as active while one of its dialogs is; keys go to the focus window.
+    toolkit::makeActive(window);
+    return QTest::qWaitFor(
+        [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
+}
+
+QColor backgroundOf(const QWidget *widget)
+{
+    return widget->palette().color(widget->backgroundRole());
+}
+
+void clickMenuItem(QMenu *menu, QAction *item)
+{
+    QMenuBar *bar = Form1->MainMenu1;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 2000);
+    const QPoint at = menu->actionGeometry(item).center();
+    QTest::mouseMove(menu, at);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, at);
+}
+
+QStringList boxTexts(std::span<const toolkit::EditBox *const> boxes)
+{
+    QStringList texts;
+    for (const toolkit::EditBox *box : boxes)
+        texts << box->text();
+    return texts;
+}
+
+QStringList boxTexts()
+{
+    return boxTexts(Form7->fileBoxes());
 }
 
 void clickThroughWindow(QWidget *control, QPoint at)

@@ -6,15 +6,26 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
+#include <span>
 
+class QAction;
+class QColor;
+class QMenu;
 class QSpinBox;
 class QWidget;
+
+namespace toolkit {
+class Application;
+class EditBox;
+} // namespace toolkit
 
 namespace testsupport {
 
@@ -61,6 +72,24 @@ void setUpApplication();
 void startGame(bool loadNow = true);
 // Destroys every window of the game.
 void stopGame();
+
+// The game's application object.
+toolkit::Application &app();
+// A window of the game by the name of its form variable ("Form7", "AboutBox"); null for any other.
+QWidget *windowNamed(const QString &name);
+// The game's top-level windows that are shown.
+QSet<QWidget *> visibleWindows();
+// Makes the window the active one and waits until it has the keyboard; false if it never gets it.
+bool activate(QWidget *window);
+// The colour a control's background is drawn in.
+QColor backgroundOf(const QWidget *widget);
+// Opens a menu of the card table's menu bar and clicks one of its items, as a player would.
+void clickMenuItem(QMenu *menu, QAction *item);
+
+// The texts of the boxes, in order; without boxes, of the hall of fame's eleven in the order of
+// the score file's lines.
+QStringList boxTexts(std::span<const toolkit::EditBox *const> boxes);
+QStringList boxTexts();
 
 // A control of a window by its design name.
 template <typename T> T *control(QWidget *window, const char *name)
