@@ -1,6 +1,7 @@
 #include "toolkit/Form.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/Controls.h"
 #include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Platform.h"
@@ -172,13 +173,8 @@ void applyWidgetDesign(QWidget *widget)
         menuBar->setFont(QApplication::font());
         menuBar->setPalette(QApplication::palette());
     }
-    if (isEditBox(widget)) {
-        // A disabled edit box keeps its colours, so the player can read it.
-        QPalette palette = widget->palette();
-        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
-            palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
-        widget->setPalette(palette);
-    }
+    if (isEditBox(widget))
+        widget->setPalette(readableWhenDisabled(widget->palette()));
 }
 
 } // namespace
