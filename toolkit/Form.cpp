@@ -35,18 +35,6 @@ Form::Form(QWidget *parent) : QWidget(parent, Qt::Window), m_layout(new QVBoxLay
     m_layout->setSpacing(0);
 }
 
-void Form::setCentralWidget(QWidget *client)
-{
-    m_client = client;
-    m_layout->addWidget(client);
-}
-
-void Form::setMenuBar(QMenuBar *menuBar)
-{
-    m_menuBar = menuBar;
-    m_layout->setMenuBar(menuBar);
-}
-
 void Form::formClose(CloseAction &) {}
 
 QColor desktopColor()
@@ -181,6 +169,11 @@ void applyWidgetDesign(QWidget *widget)
 
 void Form::applyDesign(Border border)
 {
+    m_client = findChild<QWidget *>(QStringLiteral("centralwidget"), Qt::FindDirectChildrenOnly);
+    if (m_client)
+        m_layout->addWidget(m_client);
+    m_menuBar = findChild<QMenuBar *>(QString(), Qt::FindDirectChildrenOnly);
+    m_layout->setMenuBar(m_menuBar);
     // The layout's window size is the size of the client area.
     const QSize clientSize = size();
     applyWidgetDesign(this);
