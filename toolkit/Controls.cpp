@@ -5,11 +5,6 @@
 
 namespace toolkit {
 
-QRgb transparentColor(const QImage &glyph)
-{
-    return glyph.pixel(0, glyph.height() - 1);
-}
-
 QPalette readableWhenDisabled(QPalette palette)
 {
     for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})

@@ -9,7 +9,10 @@ class QWidget;
 namespace toolkit {
 
 // The colour of a glyph that shows nothing of its own: the colour of its bottom-left pixel.
-QRgb transparentColor(const QImage &glyph);
+inline QRgb transparentColor(const QImage &glyph)
+{
+    return glyph.pixel(0, glyph.height() - 1);
+}
 
 // The palette with a disabled box's text, background and window-text colours the same as an
 // enabled one's, so the player can still read a disabled box.

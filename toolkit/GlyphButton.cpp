@@ -115,11 +115,6 @@ QImage GlyphButton::normalImage() const
     return lookImage(true);
 }
 
-QImage GlyphButton::disabledImage() const
-{
-    return lookImage(false);
-}
-
 void GlyphButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

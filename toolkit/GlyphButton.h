@@ -25,9 +25,8 @@ public:
     QPixmap glyph() const { return m_glyph; }
     void setGlyph(const QPixmap &glyph);
 
-    // The image a state is drawn from, without the button face behind it.
+    // The image the enabled button is drawn from, without the button face behind it.
     QImage normalImage() const;
-    QImage disabledImage() const;
 
     QSize sizeHint() const override;
 
