@@ -9,9 +9,7 @@
 // listed here fails to link: add it to the list.
 #include <SDL.h>
 
-#include <chrono>
 #include <dlfcn.h>
-#include <thread>
 
 namespace {
 
@@ -36,7 +34,6 @@ namespace {
       (dev, data, len), -1)                                                                        \
     X(Uint32, SDL_GetQueuedAudioSize, (SDL_AudioDeviceID dev), (dev), 0)                           \
     X(void, SDL_ClearQueuedAudio, (SDL_AudioDeviceID dev), (dev), )                                \
-    X(SDL_RWops *, SDL_RWFromFile, (const char *file, const char *mode), (file, mode), nullptr)    \
     X(SDL_RWops *, SDL_RWFromConstMem, (const void *mem, int size), (mem, size), nullptr)          \
     X(SDL_AudioSpec *, SDL_LoadWAV_RW,                                                             \
       (SDL_RWops * src, int freesrc, SDL_AudioSpec *spec, Uint8 **audio_buf, Uint32 *audio_len),   \
@@ -92,9 +89,3 @@ const Library &library()
     }
 SDL_FUNCTIONS(SDL_STAND_IN)
 #undef SDL_STAND_IN
-
-void SDLCALL SDL_Delay(Uint32 ms)
-{
-    // Needs no library: the sound player only waits while a sound plays.
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}

@@ -91,14 +91,6 @@ bool interruptedWithin(int fd, Clock::duration duration)
     }
 }
 
-// Sound aliases name sounds registered with the system, such as the sounds of its events. This
-// platform registers none, so no name is ever an alias and every name is taken as a file name.
-bool isSoundAlias(const char *name)
-{
-    (void)name;
-    return false;
-}
-
 // The game writes its sound names with '\' between folders, as in ".\C"; here '/' separates them.
 std::string fileNameOf(const char *name)
 {
@@ -400,7 +392,6 @@ SoundPlayer::~SoundPlayer()
 
 void SoundPlayer::setInterruption(int fd, std::function<void()> onInterrupted)
 {
-    const std::lock_guard lock(m_mutex);
     m_interruption = fd;
     m_onInterrupted = std::move(onInterrupted);
 }
@@ -410,15 +401,9 @@ bool SoundPlayer::play(const char *name)
     if (!name)
         return true;
     bool interrupted = false;
-    std::function<void()> onInterrupted;
-    const bool played = [&] {
-        const std::lock_guard lock(m_mutex);
-        const bool result = playNamed(name, interrupted);
-        onInterrupted = m_onInterrupted;
-        return result;
-    }();
-    if (interrupted && onInterrupted)
-        onInterrupted();
+    const bool played = playNamed(name, interrupted);
+    if (interrupted && m_onInterrupted)
+        m_onInterrupted();
     return played;
 }
 
@@ -429,9 +414,7 @@ bool SoundPlayer::playNamed(const char *name, bool &interrupted)
         interrupted = true;
         return false;
     }
-    std::optional<Sound> named;
-    if (!isSoundAlias(name))
-        named = loadWave(fileNameOf(name));
+    const std::optional<Sound> named = loadWave(fileNameOf(name));
 
     SDL_AudioSpec deviceLayout{};
     const SDL_AudioDeviceID device = openDevice(deviceLayout);
@@ -458,7 +441,6 @@ bool SoundPlayer::playNamed(const char *name, bool &interrupted)
 
 void SoundPlayer::reset()
 {
-    const std::lock_guard lock(m_mutex);
     if (m_audioStarted)
         stopAudio();
     m_noDeviceSince.reset();

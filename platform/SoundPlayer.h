@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 struct SDL_AudioSpec;
@@ -12,8 +11,8 @@ namespace platform {
 
 // Plays a sound the way the game's platform call does: name, no module, flags 0.
 //
-// The name is looked up as a sound alias first and then as a file name relative to the current
-// directory, with '\' taken as the path separator, so ".\C" is the file "C" here. The file is read
+// The name is a file name relative to the current directory (this platform has no sound aliases),
+// with '\' taken as the path separator, so ".\C" is the file "C" here. The file is read
 // afresh at every call, and only a regular file is read: a FIFO or a device of that name is never
 // waited for. A file that is missing, is not a regular file, is not a WAV file or cannot be played
 // is replaced by the built-in default sound. Of a file longer than 8 MiB only the beginning is
@@ -50,6 +49,7 @@ inline constexpr int soundDeviceFrames = 512;
 
 // The one sound player of the program. It keeps SDL's audio subsystem, with the driver it chose,
 // from the first sound to the end of the program, and opens the device afresh for every sound.
+// Only the game's one thread calls it; SDL plays the queued sound on a thread of its own.
 class SoundPlayer {
 public:
     static SoundPlayer &instance();
@@ -69,7 +69,6 @@ private:
     std::uint32_t startDriver(const char *driver, SDL_AudioSpec &obtained);
     void stopAudio();
 
-    std::mutex m_mutex;
     bool m_audioStarted = false;
     std::optional<std::chrono::steady_clock::time_point> m_noDeviceSince;
     int m_interruption = -1;

@@ -1,5 +1,7 @@
 #include "toolkit/BitBtn.h"
 
+#include "toolkit/Controls.h"
+
 #include <QBitmap>
 #include <QIcon>
 
@@ -15,7 +17,7 @@ void BitBtn::setGlyph(const QPixmap &glyph)
         return;
     }
     const QImage image = glyph.toImage().convertToFormat(QImage::Format_RGB32);
-    const QRgb transparent = image.pixel(0, image.height() - 1);
+    const QRgb transparent = transparentColor(image);
     const int half = image.width() / 2;
     // A picture drawn for a scaled screen keeps its ratio of pixels, so it shows at the same size.
     const qreal ratio = glyph.devicePixelRatio();

@@ -5,8 +5,8 @@
 namespace toolkit {
 
 // A push button with a caption beside a picture of two images side by side: the left one for the
-// enabled button, the right one for the disabled button. The colour of the picture's bottom-left
-// pixel is transparent.
+// enabled button, the right one for the disabled button, with the picture's transparent colour
+// (see transparentColor()).
 class BitBtn : public QPushButton {
     Q_OBJECT
     Q_PROPERTY(QPixmap glyph READ glyph WRITE setGlyph)

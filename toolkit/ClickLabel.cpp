@@ -1,5 +1,7 @@
 #include "toolkit/ClickLabel.h"
 
+#include "toolkit/Controls.h"
+
 #include <QMouseEvent>
 
 namespace toolkit {
@@ -30,8 +32,7 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 
 void ClickLabel::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange)
-        setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+    passClicksWhileDisabled(this, event);
     QLabel::changeEvent(event);
 }
 

@@ -1,10 +1,11 @@
 #include "toolkit/EditBox.h"
 
+#include "toolkit/Controls.h"
+
 #include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
-#include <QPalette>
 
 #include <limits>
 
@@ -16,18 +17,6 @@ namespace {
 constexpr qsizetype WholeLength = 1024;
 // The most of a longer text that is ever laid out.
 constexpr qsizetype MostShown = 65536;
-
-// The box's colours, with those of a disabled box the same as an enabled one's.
-QPalette readable(QPalette palette)
-{
-    for (int role = 0; role < QPalette::NColorRoles; ++role) {
-        const auto colorRole = static_cast<QPalette::ColorRole>(role);
-        if (colorRole != QPalette::NoRole)
-            palette.setColor(QPalette::Disabled, colorRole,
-                             palette.color(QPalette::Active, colorRole));
-    }
-    return palette;
-}
 
 } // namespace
 
@@ -98,7 +87,7 @@ void EditBox::refresh()
         m_view->setFrame(m_frame);
         m_view->setAlignment(m_alignment);
         m_view->setGeometry(rect());
-        m_view->setPalette(readable(palette()));
+        m_view->setPalette(readableWhenDisabled(palette()));
         m_view->show();
     }
     m_view->setText(shownText());
@@ -112,7 +101,7 @@ void EditBox::changeEvent(QEvent *event)
     if (!m_view)
         return;
     if (event->type() == QEvent::PaletteChange) {
-        m_view->setPalette(readable(palette()));
+        m_view->setPalette(readableWhenDisabled(palette()));
     } else if (event->type() == QEvent::FontChange) {
         refresh();
     }

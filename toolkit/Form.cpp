@@ -1,6 +1,7 @@
 #include "toolkit/Form.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/Controls.h"
 #include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Platform.h"
@@ -32,18 +33,6 @@ Form::Form(QWidget *parent) : QWidget(parent, Qt::Window), m_layout(new QVBoxLay
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
-}
-
-void Form::setCentralWidget(QWidget *client)
-{
-    m_client = client;
-    m_layout->addWidget(client);
-}
-
-void Form::setMenuBar(QMenuBar *menuBar)
-{
-    m_menuBar = menuBar;
-    m_layout->setMenuBar(menuBar);
 }
 
 void Form::formClose(CloseAction &) {}
@@ -172,19 +161,19 @@ void applyWidgetDesign(QWidget *widget)
         menuBar->setFont(QApplication::font());
         menuBar->setPalette(QApplication::palette());
     }
-    if (isEditBox(widget)) {
-        // A disabled edit box keeps its colours, so the player can read it.
-        QPalette palette = widget->palette();
-        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
-            palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
-        widget->setPalette(palette);
-    }
+    if (isEditBox(widget))
+        widget->setPalette(readableWhenDisabled(widget->palette()));
 }
 
 } // namespace
 
 void Form::applyDesign(Border border)
 {
+    m_client = findChild<QWidget *>(QStringLiteral("centralwidget"), Qt::FindDirectChildrenOnly);
+    if (m_client)
+        m_layout->addWidget(m_client);
+    m_menuBar = findChild<QMenuBar *>(QString(), Qt::FindDirectChildrenOnly);
+    m_layout->setMenuBar(m_menuBar);
     // The layout's window size is the size of the client area.
     const QSize clientSize = size();
     applyWidgetDesign(this);

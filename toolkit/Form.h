@@ -15,11 +15,10 @@ namespace toolkit {
 enum class CloseAction { None, Hide };
 enum class Border { Fixed, Sizeable };
 
-// The base of the game's windows. The window's client area is the central widget, laid out at
-// its designed size; the menu bar, where there is one, lies above it. The window designs are
-// made as main windows, and the designs' code calls the two setters below. (A QMainWindow would
-// bring its whole tool-bar and dock machinery along, about half a megabyte of the game's memory,
-// for windows that have neither.)
+// The base of the game's windows. The window's client area is the central widget, the design's
+// "centralwidget", laid out at its designed size; the design's menu bar, where there is one, lies
+// above it. (A QMainWindow would bring its whole tool-bar and dock machinery along, about half a
+// megabyte of the game's memory, for windows that have neither.)
 class Form : public QWidget {
     Q_OBJECT
 
@@ -27,9 +26,7 @@ public:
     explicit Form(QWidget *parent = nullptr);
 
     QWidget *centralWidget() const { return m_client; }
-    void setCentralWidget(QWidget *client);
     QMenuBar *menuWidget() const { return m_menuBar; }
-    void setMenuBar(QMenuBar *menuBar);
 
     // The close operation: the close handler runs with the action "hide"; the main window then
     // asks the application to end, any other window hides (it is never destroyed). A close

@@ -1,7 +1,8 @@
 #include "toolkit/GlyphButton.h"
 
+#include "toolkit/Controls.h"
+
 #include <QCoreApplication>
-#include <QEvent>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -20,16 +21,15 @@ QSize GlyphButton::sizeHint() const
 
 namespace {
 
-// The pixels of the glyph's transparent colour (the colour of its bottom-left pixel), as a
+// The pixels of the glyph's transparent colour, as a
 // one-bit mask: all either look of a glyph needs besides the glyph itself. The nine card buttons
 // of a table show the same card back, and every new game's table again, so they share one mask
 // per picture instead of each holding full-colour copies of both looks.
 QBitmap drawShape(const QPixmap &glyphPixmap)
 {
     const QImage glyph = glyphPixmap.toImage().convertToFormat(QImage::Format_RGB32);
-    const QRgb transparent = glyph.pixel(0, glyph.height() - 1);
     // Qt's "mask out" sets the bits of the pixels of that colour (its "mask in" clears them).
-    return QBitmap::fromImage(glyph.createMaskFromColor(transparent, Qt::MaskOutColor));
+    return QBitmap::fromImage(glyph.createMaskFromColor(transparentColor(glyph), Qt::MaskOutColor));
 }
 
 // A glyph is known by its pixmap's identity, which every window made from the same picture
@@ -115,11 +115,6 @@ QImage GlyphButton::normalImage() const
     return lookImage(true);
 }
 
-QImage GlyphButton::disabledImage() const
-{
-    return lookImage(false);
-}
-
 void GlyphButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -143,8 +138,7 @@ void GlyphButton::paintEvent(QPaintEvent *)
 
 void GlyphButton::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange)
-        setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+    passClicksWhileDisabled(this, event);
     QAbstractButton::changeEvent(event);
 }
 

@@ -10,8 +10,8 @@ class QPainter;
 namespace toolkit {
 
 // A flat picture button without a caption. Its glyph is drawn at natural size, centred and
-// clipped to the button; every pixel of the glyph's transparent colour (the colour of its
-// bottom-left pixel) shows the button-face colour. Pressed, the glyph moves one pixel right and
+// clipped to the button; every pixel of the glyph's transparent colour (see transparentColor())
+// shows the button-face colour. Pressed, the glyph moves one pixel right and
 // down; disabled, it is embossed: the transparent colour's shape in the button-shadow colour over
 // a copy in the button-highlight colour one pixel down and to the right, the rest button face.
 // A disabled or hidden button lets clicks through to whatever lies below it.
@@ -25,9 +25,8 @@ public:
     QPixmap glyph() const { return m_glyph; }
     void setGlyph(const QPixmap &glyph);
 
-    // The image a state is drawn from, without the button face behind it.
+    // The image the enabled button is drawn from, without the button face behind it.
     QImage normalImage() const;
-    QImage disabledImage() const;
 
     QSize sizeHint() const override;
 

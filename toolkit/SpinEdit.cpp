@@ -1,5 +1,7 @@
 #include "toolkit/SpinEdit.h"
 
+#include "toolkit/Controls.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -26,7 +28,7 @@ QPixmap SpinEdit::transparentGlyph(const QPixmap &glyph)
     if (glyph.isNull())
         return glyph;
     QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
-    const QRgb transparent = image.pixel(0, image.height() - 1);
+    const QRgb transparent = transparentColor(image);
     for (int y = 0; y < image.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {

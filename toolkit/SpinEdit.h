@@ -12,7 +12,7 @@ namespace toolkit {
 // mouse is released over it; holding it repeats the step after 400 ms and then every 100 ms.
 class SpinEdit : public QSpinBox {
     Q_OBJECT
-    // The arrows' pictures; the colour of a picture's bottom-left pixel is transparent.
+    // The arrows' pictures, each with its transparent colour (see transparentColor()).
     Q_PROPERTY(QPixmap upGlyph READ upGlyph WRITE setUpGlyph)
     Q_PROPERTY(QPixmap downGlyph READ downGlyph WRITE setDownGlyph)
 
