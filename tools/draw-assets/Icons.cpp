@@ -270,61 +270,6 @@ QImage drawAppIcon2x()
     return image;
 }
 
-// The smallest launcher icon, also set pixel by pixel: cards four pixels wide with a shaded edge
-// instead of an outline, and three-pixel pips.
-QImage drawAppIcon16()
-{
-    QImage image = canvas(16, 16, QColor(0, 128, 128));
-    const struct {
-        int left;
-        int top;
-        const char *pip[4];
-        QRgb colour;
-    } cards[] = {
-        {2, 4, {".X.", "XXX", "XXX", ".X."}, kBlack},
-        {6, 6, {".X.", "XXX", ".X.", "..."}, qRgb(255, 0, 0)},
-        {10, 4, {"X.X", "XXX", ".X.", "..."}, qRgb(255, 0, 0)},
-    };
-    for (const auto &card : cards) {
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 4; ++x)
-                image.setPixel(card.left + x, card.top + y,
-                               x == 3 || y == 6 ? qRgb(192, 192, 192) : kWhite);
-        for (int row = 0; row < 4; ++row)
-            for (int col = 0; col < 3; ++col)
-                if (card.pip[row][col] == 'X')
-                    image.setPixel(card.left + col, card.top + 2 + row, card.colour);
-    }
-    drawSunkenEdge(image, kIconEdge, 1);
-    return image;
-}
-
-// The larger launcher icons: the same cards drawn as smooth shapes.
-QImage drawAppIconLarge(int size)
-{
-    QImage image = canvas(size, size, QColor(0, 128, 128));
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        const double s = size / 32.0;
-        p.scale(s, s);
-        const double line = std::max(1.0 / s, 0.7);
-        const QPainterPath pips[3] = {spadeShape(), diamondShape(), heartShape()};
-        for (int i = 0; i < 3; ++i) {
-            const IconCard &card = kIconCards[i];
-            const QRectF outer(card.left, card.top, 9, 14);
-            p.setPen(QPen(Qt::black, line));
-            p.setBrush(Qt::white);
-            p.drawRoundedRect(outer.adjusted(line / 2, line / 2, -line / 2, -line / 2), 1.0, 1.0);
-            const QRectF pip = i == 2 ? QRectF(card.left + 1.8, card.top + 4, 5.4, 5)
-                                      : QRectF(card.left + 2, card.top + 3, 5, 7);
-            p.fillPath(placed(pips[i], pip), card.colour);
-        }
-    }
-    drawSunkenEdge(image, kIconEdge, std::max(1, size / 32));
-    return image;
-}
-
 // Menu icon -----------------------------------------------------------------------------------
 
 // The icon of the desktop's menu and software centre (the game's windows keep the application
@@ -509,10 +454,7 @@ QList<Picture> iconPictures(int s)
         {"app_icon", toIndexed(s == 1 ? drawAppIconPixels() : drawAppIcon2x(), sixteenColours())}};
     if (s > 1)
         return all;
-    // The launcher's icons.
-    all.append({"app_icon_16", drawAppIcon16()});
-    for (int size : {48, 64, 128, 256})
-        all.append({QString("app_icon_%1").arg(size), drawAppIconLarge(size)});
+    // The menu icon.
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         all.append({QString("menu_icon_%1").arg(size), drawMenuIcon(size)});
     all.append({"menu_icon", {}, drawMenuIconSvg()});
