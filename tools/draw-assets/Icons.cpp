@@ -334,13 +334,15 @@ QList<Shape> menuIconShapes(bool small)
     return shapes;
 }
 
-QImage drawMenuIcon(int size)
+// The menu icon of `size` pixels, drawn with s times as many: a scaled desktop shows the icon of
+// that size with the design of that size and twice the detail.
+QImage drawMenuIcon(int size, int s)
 {
-    QImage image(size, size, QImage::Format_ARGB32);
+    QImage image(size * s, size * s, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
+    p.scale(size * s / 32.0, size * s / 32.0);
     for (const Shape &shape : menuIconShapes(size <= 24)) {
         if (shape.fill.isValid()) {
             if (shape.fillBottom.isValid()) {
@@ -452,11 +454,9 @@ QList<Picture> iconPictures(int s)
         {"icon_cards2", shadeFewPixels(drawFan(32, 1), drawFan(32, s))},
         {"icon_portrait", drawPortraitIcon(s)},
         {"app_icon", toIndexed(s == 1 ? drawAppIconPixels() : drawAppIcon2x(), sixteenColours())}};
-    if (s > 1)
-        return all;
-    // The menu icon.
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        all.append({QString("menu_icon_%1").arg(size), drawMenuIcon(size)});
-    all.append({"menu_icon", {}, drawMenuIconSvg()});
+        all.append({QString("menu_icon_%1").arg(size), drawMenuIcon(size, s)});
+    if (s == 1)
+        all.append({"menu_icon", {}, drawMenuIconSvg()});
     return all;
 }

@@ -10,9 +10,10 @@
 // fixed seed, and no font is used (letters are drawn as strokes), so every run writes the same
 // pixels.
 //
-// Every picture the game's windows show is drawn twice: at its own size, and at twice that size
-// for scaled screens, saved as <name>@2x.png. The larger one is the same drawing made with twice
-// as many pixels (finer lines, curves and steps), never the small one's pixels doubled.
+// Every picture and icon is drawn twice: at its own size, and at twice that size for scaled
+// screens, saved as <name>@2x.png; only the menu icon's SVG scales by itself. The larger one is
+// the same drawing made with twice as many pixels (finer lines, curves and steps), never the
+// small one's pixels doubled.
 //
 // Each family of pictures is drawn in a file of its own: Cards.cpp, Dealer.cpp, Icons.cpp and
 // Glyphs.cpp, with what they share in Drawing.h.
