@@ -9,7 +9,8 @@
 #                                           the player's own play folder
 #   share/applications/, share/metainfo/    the menu entry and the AppStream description, both named
 #                                           after the component id org.example.zakrytka
-#   share/icons/hicolor/                    the menu icon at each size it is drawn at, and scalable
+#   share/icons/hicolor/                    the menu icon at each size it is drawn at, also for
+#                                           scaled desktops (<size>@2), and scalable
 #   share/man/man6/zakrytka.6.gz            the manual page
 #   share/doc/zakrytka/                     copyright and changelog
 #
@@ -79,10 +80,14 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${packaging}/changelog.g
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The menu icon, drawn by tools/draw-assets beside the game's own pictures. The game's windows
-# keep the application icon compiled into the game.
+# keep the application icon compiled into the game. A scaled desktop takes each size's drawing
+# with twice the pixels from the size's @2 folder, which hicolor lists with Scale=2.
 foreach(size 16 22 24 32 48 64 128 256)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/menu_icon_${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${ZAKRYTKA_APP_ID}.png)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/menu_icon_${size}@2x.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}@2/apps
             RENAME ${ZAKRYTKA_APP_ID}.png)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/menu_icon.svg

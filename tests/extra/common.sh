@@ -39,7 +39,10 @@ expected_files() {
         for f in C T ZAKRYTKA.HLP sys.dll; do echo "share/games/zakrytka/$f"; done
         echo "share/applications/$app_id.desktop"
         echo "share/metainfo/$app_id.metainfo.xml"
-        for n in $icon_sizes; do echo "share/icons/hicolor/${n}x${n}/apps/$app_id.png"; done
+        for n in $icon_sizes; do
+            echo "share/icons/hicolor/${n}x${n}/apps/$app_id.png"
+            echo "share/icons/hicolor/${n}x${n}@2/apps/$app_id.png"
+        done
         echo "share/icons/hicolor/scalable/apps/$app_id.svg"
         echo share/man/man6/zakrytka.6.gz
         echo share/doc/zakrytka/copyright
@@ -69,17 +72,22 @@ check_tree() {
             *) fail "libexec/zakrytka/$p is not a stripped program: $kind" ;;
         esac
     done
-    # The menu icons have clear corners and an opaque middle.
-    local n icon
+    # The menu icons have clear corners and an opaque middle; those for scaled desktops have
+    # twice the pixels.
+    local n dir px icon
     for n in $icon_sizes; do
-        icon=$prefix/share/icons/hicolor/${n}x${n}/apps/$app_id.png
-        kind=$(file -b "$icon")
-        case $kind in
-            "PNG image data, $n x $n, 8-bit/color RGBA,"*) ;;
-            *) fail "the ${n}x${n} icon is not a $n x $n PNG with transparency: $kind" ;;
-        esac
-        [ "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]' info:)" = '0 1' ] ||
-            fail "the ${n}x${n} icon's corner is not clear or its middle not opaque"
+        for dir in "${n}x${n}" "${n}x${n}@2"; do
+            px=$n
+            [ "$dir" = "${n}x${n}" ] || px=$((2 * n))
+            icon=$prefix/share/icons/hicolor/$dir/apps/$app_id.png
+            kind=$(file -b "$icon")
+            case $kind in
+                "PNG image data, $px x $px, 8-bit/color RGBA,"*) ;;
+                *) fail "the $dir icon is not a $px x $px PNG with transparency: $kind" ;;
+            esac
+            [ "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]' info:)" = '0 1' ] ||
+                fail "the $dir icon's corner is not clear or its middle not opaque"
+        done
     done
     kind=$(file -b "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg")
     case $kind in
