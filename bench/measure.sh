@@ -5,6 +5,8 @@
 # and the goals, and beside them the same floor showing text (bench_bare --text), which tells
 # how much of the game's figures any window with text pays, and for memory also that window
 # holding one of each of the Qt controls the table is built of (bench_bare --controls).
+# bench/run runs it on an X server of its own without a window manager:
+#   tests/desktop/on-desktop --wm none --screen 1024x768 bench/measure.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 build=$1
 data=$2
@@ -12,20 +14,13 @@ runs=${RUNS:-7}
 idle_window=${IDLE_WINDOW:-30}
 idle_windows=${IDLE_WINDOWS:-3}
 
-n=90
-while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-display=:$n
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 load_pids=()
 running=()
 cleanup() {
-    kill "$xvfb" "${load_pids[@]}" "${running[@]}" 2>/dev/null || true
+    kill "${load_pids[@]}" "${running[@]}" 2>/dev/null || true
 }
 trap cleanup EXIT
-export DISPLAY=$display
 export SDL_AUDIODRIVER=dummy
-sleep 1
 
 game=("$build/play/zakrytka")
 floor=("$build/bench/bench_bare")
@@ -65,7 +60,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 verdict() { awk -v r="$1" -v g="$2" 'BEGIN {print (r <= g ? "met" : "NOT MET")}'; }
 
 play=$(mktemp -d)
-cp "$data/sys.dll" "$data/C" "$data/T" "$play/"
+cmake -DPLAY_DIR="$play" -DDATA_DIR="$data" -P "$(dirname "$0")/../cmake/PlayFolder.cmake"
 cd "$play"
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"

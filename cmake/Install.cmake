@@ -32,6 +32,12 @@ file(RELATIVE_PATH ZAKRYTKA_BIN_TO_LIBEXEC /prefix/${CMAKE_INSTALL_BINDIR}
      /prefix/${ZAKRYTKA_INSTALL_LIBEXECDIR})
 file(RELATIVE_PATH ZAKRYTKA_BIN_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR}
      /prefix/${ZAKRYTKA_INSTALL_DATADIR})
+# The launcher fills the player's play folder with these: the starting hall of fame, then the rest.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/play-files)
+file(STRINGS ${PROJECT_SOURCE_DIR}/data/play-files play_files REGEX "^[^#]")
+list(GET play_files 0 ZAKRYTKA_SCORE_FILE)
+list(SUBLIST play_files 1 -1 ZAKRYTKA_REFRESHED_FILES)
+list(JOIN ZAKRYTKA_REFRESHED_FILES " " ZAKRYTKA_REFRESHED_FILES)
 set(packaging ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/zakrytka.sh.in ${packaging}/zakrytka @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/${ZAKRYTKA_APP_ID}.metainfo.xml.in
@@ -65,12 +71,8 @@ add_dependencies(game installed_docs)
 
 install(TARGETS zakrytka zakrytka-help RUNTIME DESTINATION ${ZAKRYTKA_INSTALL_LIBEXECDIR})
 install(PROGRAMS ${packaging}/zakrytka DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES
-            ${PROJECT_SOURCE_DIR}/data/sys.dll
-            ${PROJECT_SOURCE_DIR}/data/C
-            ${PROJECT_SOURCE_DIR}/data/T
-            ${PROJECT_SOURCE_DIR}/data/ZAKRYTKA.HLP
-        DESTINATION ${ZAKRYTKA_INSTALL_DATADIR})
+list(TRANSFORM play_files PREPEND ${PROJECT_SOURCE_DIR}/data/)
+install(FILES ${play_files} DESTINATION ${ZAKRYTKA_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${ZAKRYTKA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/${ZAKRYTKA_APP_ID}.metainfo.xml

@@ -27,6 +27,10 @@ cd "$work"
 
 # The game and its help viewer, installed in libexec/zakrytka.
 programs='zakrytka zakrytka-help'
+# The play folder's files, installed in share/games/zakrytka: the starting hall of fame, then the
+# files the launcher refreshes at every start.
+play_files=$(grep '^[^#]' "$source_dir/data/play-files")
+refreshed_files=$(echo "$play_files" | tail -n +2)
 app_id=org.example.zakrytka
 icon_sizes='16 22 24 32 48 64 128 256'
 
@@ -36,7 +40,7 @@ expected_files() {
     {
         echo "$1/zakrytka"
         for p in $programs; do echo "libexec/zakrytka/$p"; done
-        for f in C T ZAKRYTKA.HLP sys.dll; do echo "share/games/zakrytka/$f"; done
+        for f in $play_files; do echo "share/games/zakrytka/$f"; done
         echo "share/applications/$app_id.desktop"
         echo "share/metainfo/$app_id.metainfo.xml"
         for n in $icon_sizes; do

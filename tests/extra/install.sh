@@ -12,7 +12,7 @@ note "installing into a temporary prefix"
 cmake --install "$build" --prefix "$work/prefix" --strip >"$work/install.log" 2>&1 ||
     { cat "$work/install.log" >&2; fail "cmake --install --strip failed"; }
 check_tree "$work/prefix" bin
-check_same "$source_dir/data" "$work/prefix/share/games/zakrytka" sys.dll C T ZAKRYTKA.HLP
+check_same "$source_dir/data" "$work/prefix/share/games/zakrytka" $play_files
 
 note "checking the menu entry and the AppStream file"
 desktop=$work/prefix/share/applications/$app_id.desktop
@@ -60,7 +60,7 @@ start_game env HOME="$work/home" XDG_DATA_HOME="$work/data" PATH="$moved/bin:$PA
 game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
 still_running_after 3
 stop_game
-check_same "$moved/share/games/zakrytka" "$play" sys.dll C T ZAKRYTKA.HLP
+check_same "$moved/share/games/zakrytka" "$play" $play_files
 leftovers=$(find "$play" -name '.zakrytka-*')
 [ -z "$leftovers" ] || fail "the launcher left temporary files: $leftovers"
 [ ! -e "$work/home/.local" ] || fail "the game wrote into ~/.local although XDG_DATA_HOME was set"
@@ -69,7 +69,7 @@ leftovers=$(find "$play" -name '.zakrytka-*')
 note "starting again, through a link, after the player's scores changed"
 printf '990\r\n200\r\nGracz\r\nVudero\r\n\r\n150\r\nRurova\r\n100\r\nDoda\r\n50\r\nDarerazaz\r\n' >"$play/sys.dll"
 cp "$play/sys.dll" "$work/scores"
-for f in C T ZAKRYTKA.HLP; do echo stale >"$play/$f"; done
+for f in $refreshed_files; do echo stale >"$play/$f"; done
 mkdir "$work/links"
 ln -s "$moved/bin/zakrytka" "$work/links/zakrytka"
 start_game env HOME="$work/home" XDG_DATA_HOME="$work/data" "$work/links/zakrytka"
@@ -77,7 +77,7 @@ game_runs_in "$play" "$moved/libexec/zakrytka/zakrytka"
 still_running_after 3
 stop_game
 cmp -s "$work/scores" "$play/sys.dll" || fail "the player's sys.dll was overwritten"
-check_same "$moved/share/games/zakrytka" "$play" C T ZAKRYTKA.HLP
+check_same "$moved/share/games/zakrytka" "$play" $refreshed_files
 
 # What another user could plant in the play folder: links where the launcher once made its
 # temporary copies (".<file>.new.<its pid>", known here by stopping the launcher before it runs),
@@ -94,7 +94,7 @@ until [ "$(sed 's/^.*) //' "/proc/$game_pid/stat" | cut -c1)" = T ]; do
     [ "$tries" -lt 100 ] || fail "the launcher did not stop within 10 s"
     sleep 0.1
 done
-for f in C T ZAKRYTKA.HLP; do ln -s "$work/victim" "$play/.$f.new.$game_pid"; done
+for f in $refreshed_files; do ln -s "$work/victim" "$play/.$f.new.$game_pid"; done
 kill -CONT "$game_pid"
 wait_for_game
 stop_game
@@ -114,7 +114,7 @@ note "starting with a relative XDG_DATA_HOME"
 start_game env HOME="$work/home" XDG_DATA_HOME=relative "$moved/bin/zakrytka"
 game_runs_in "$work/home/.local/share/zakrytka" "$moved/libexec/zakrytka/zakrytka"
 stop_game
-check_same "$moved/share/games/zakrytka" "$work/home/.local/share/zakrytka" sys.dll C T ZAKRYTKA.HLP
+check_same "$moved/share/games/zakrytka" "$work/home/.local/share/zakrytka" $play_files
 [ ! -e "$work/relative" ] || fail "the launcher made a play folder under a relative XDG_DATA_HOME"
 
 # With nowhere to keep the player's files the launcher stops with a message, not the game.

@@ -60,7 +60,7 @@ mode_of() {
 for f in games/zakrytka $(for p in $programs; do echo "libexec/zakrytka/$p"; done); do
     [ "$(mode_of "$f")" = -rwxr-xr-x ] || fail "usr/$f has mode $(mode_of "$f")"
 done
-for f in sys.dll C T ZAKRYTKA.HLP; do
+for f in $play_files; do
     [ "$(mode_of "share/games/zakrytka/$f")" = -rw-r--r-- ] ||
         fail "usr/share/games/zakrytka/$f has mode $(mode_of "share/games/zakrytka/$f")"
 done
@@ -69,7 +69,7 @@ dpkg-deb -x "$deb" "$work/root"
 [ "$(cd "$work/root" && find . -mindepth 1 -maxdepth 1)" = ./usr ] ||
     fail "the package puts files outside /usr: $(cd "$work/root" && find . -mindepth 1 -maxdepth 1)"
 check_tree "$work/root/usr" games
-check_same "$source_dir/data" "$work/root/usr/share/games/zakrytka" sys.dll C T ZAKRYTKA.HLP
+check_same "$source_dir/data" "$work/root/usr/share/games/zakrytka" $play_files
 
 note "starting the game unpacked from the package"
 mkdir "$work/home"
@@ -78,6 +78,6 @@ start_game env -u XDG_DATA_HOME HOME="$work/home" "$work/root/usr/games/zakrytka
 game_runs_in "$play" "$work/root/usr/libexec/zakrytka/zakrytka"
 still_running_after 3
 stop_game
-check_same "$work/root/usr/share/games/zakrytka" "$play" sys.dll C T ZAKRYTKA.HLP
+check_same "$work/root/usr/share/games/zakrytka" "$play" $play_files
 
 note "the package holds the game, its files and its dependencies"
