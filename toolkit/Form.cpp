@@ -215,9 +215,12 @@ void Form::showEvent(QShowEvent *event)
     if (!m_placed) {
         m_placed = true;
         placeAtScreenCentre();
-    } else if (geometry().topLeft() != m_shownAt) {
-        // mutter and metacity hand a hidden window back at its frame's corner.
-        setGeometry(QRect(m_shownAt, size()));
+    } else if (!event->spontaneous()) {
+        // Back where it was when hidden (a window the player restores from the task bar is where
+        // the player left it).
+        placeAgain(this, m_shownAt);
+        if (geometry().topLeft() != m_shownAt)
+            setGeometry(QRect(m_shownAt, size()));
     }
     QWidget::showEvent(event);
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
