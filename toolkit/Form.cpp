@@ -257,12 +257,18 @@ void Form::placeAtScreenCentre()
     centreOnScreen();
 }
 
-void Form::centreOnScreen()
+QRect Form::screenArea()
 {
     const QScreen *screen = QApplication::primaryScreen();
-    if (!screen)
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void Form::centreOnScreen()
+{
+    const QRect area = screenArea();
+    if (area.isEmpty())
         return;
-    centreWindow(this, screen->availableGeometry(), m_frame);
+    centreWindow(this, area, m_frame);
     m_centredAt = m_shownAt = geometry().topLeft();
 }
 
@@ -302,7 +308,12 @@ bool Form::event(QEvent *event)
         const QMargins frame = frameExtents(this);
         if (isVisible() && frame != m_frame && geometry().topLeft() == m_centredAt) {
             m_frame = frame;
-            centreOnScreen();
+            // A window a pixel or two off the centre (fluxbox adds a grip below a sizeable window
+            // to the frame it told) stays where the player has seen it come up.
+            const QRect area = screenArea();
+            const QPoint offCentre = geometry().marginsAdded(frame).center() - area.center();
+            if (offCentre.manhattanLength() > 2)
+                centreOnScreen();
         }
         return true;
     }

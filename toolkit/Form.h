@@ -71,6 +71,7 @@ protected:
 
 private:
     void centreOnScreen();
+    static QRect screenArea();
     // The dialog that has this window disabled, or the open error box.
     QWidget *enabledDialog() const;
 
