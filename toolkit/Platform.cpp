@@ -143,7 +143,17 @@ public:
     {
         if (type != "xcb_generic_event_t")
             return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        auto *event = static_cast<xcb_generic_event_t *>(message);
+        if (event->response_type == (XCB_CONFIGURE_NOTIFY | 0x80)) {
+            // The place a window manager tells in its own configure notice is not always where
+            // the window is (icewm tells a dialog 19 px below it, and Qt's clicks and menus then
+            // miss): Qt is made to ask the X server, as it does for the server's own notices.
+            const auto *configure = reinterpret_cast<const xcb_configure_notify_event_t *>(event);
+            if (QWidget *window = QWidget::find(WId(configure->window));
+                window && window->isWindow())
+                event->response_type = XCB_CONFIGURE_NOTIFY;
+            return false;
+        }
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
             return false;
         const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
