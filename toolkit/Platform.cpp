@@ -99,8 +99,9 @@ struct FrameKnowledge {
     bool any = false;
     // Set once the manager has left a request unanswered: it is never asked again.
     bool unanswered = false;
-    // Set once the manager has kept a hidden window longer than the game waits for it.
-    bool keepsHidden = false;
+    // How many hidden windows in a row the manager kept longer than the game waits for it; after
+    // three it is not waited for again.
+    int keptHidden = 0;
 };
 
 FrameKnowledge &knowledge()
@@ -210,20 +211,20 @@ void placeAgain(QWidget *window, QPoint topLeft)
         return;
     const xcb_window_t id = xcb_window_t(window->winId());
     FrameKnowledge &known = knowledge();
-    if (known.keepsHidden)
+    if (known.keptHidden >= 3)
         return;
-    // Managers let go within a few milliseconds of the hiding.
+    // Managers let go within a few milliseconds of the hiding, a busy mutter in some tens.
     const xcb_atom_t wmState = atom(connection, "WM_STATE");
-    const QDeadlineTimer deadline(60);
+    const QDeadlineTimer deadline(100);
     while (!withdrawn(connection, id, wmState)) {
         if (deadline.hasExpired()) {
-            // Still in its frame: the window is left where the manager keeps it, and the manager
-            // is not waited for again.
-            known.keepsHidden = true;
+            // Still in its frame: the window is left where the manager keeps it.
+            ++known.keptHidden;
             return;
         }
         QThread::msleep(1);
     }
+    known.keptHidden = 0;
     // The place on the X server, whatever Qt has heard of it so far.
     Reply<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), &std::free);
