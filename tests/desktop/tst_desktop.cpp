@@ -4,7 +4,6 @@
 // scaled desktop; all input goes through the X server (xdotool), all judgement comes from it
 // (xprop, xwininfo, the screen).
 #include "fame/Unit7.h"
-#include "shell/Program.h"
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
 #include "shell/Unit5.h"
