@@ -25,6 +25,7 @@
 #include <QWindow>
 
 #include <limits>
+#include <utility>
 
 namespace toolkit {
 
@@ -218,7 +219,7 @@ void Form::showEvent(QShowEvent *event)
     } else if (!event->spontaneous()) {
         // Back where it was when hidden (a window the player restores from the task bar is where
         // the player left it).
-        placeAgain(this, m_shownAt);
+        m_returning = !placeAgain(this, m_shownAt);
         if (geometry().topLeft() != m_shownAt)
             setGeometry(QRect(m_shownAt, size()));
     }
@@ -306,7 +307,11 @@ bool Form::event(QEvent *event)
     // differently: the window is centred again, unless the player has moved it meanwhile.
     if (event->type() == frameEventType()) {
         const QMargins frame = frameExtents(this);
-        if (isVisible() && frame != m_frame && geometry().topLeft() == m_centredAt) {
+        if (std::exchange(m_returning, false) && isVisible() && geometry().topLeft() != m_shownAt) {
+            // A busy manager let go of the window only after it was shown again, and framed it
+            // at its frame's corner.
+            setGeometry(QRect(m_shownAt, size()));
+        } else if (isVisible() && frame != m_frame && geometry().topLeft() == m_centredAt) {
             m_frame = frame;
             // A window a pixel or two off the centre (fluxbox adds a grip below a sizeable window
             // to the frame it told) stays where the player has seen it come up.

@@ -203,16 +203,16 @@ int device(int logical, qreal ratio)
 
 } // namespace
 
-void placeAgain(QWidget *window, QPoint topLeft)
+bool placeAgain(QWidget *window, QPoint topLeft)
 {
     xcb_connection_t *connection = x11Connection();
     if (!connection || !window || !window->isWindow() ||
         !window->testAttribute(Qt::WA_WState_Created))
-        return;
+        return true;
     const xcb_window_t id = xcb_window_t(window->winId());
     FrameKnowledge &known = knowledge();
     if (known.keptHidden >= 3)
-        return;
+        return false;
     // Managers let go within a few milliseconds of the hiding, a busy mutter in some tens.
     const xcb_atom_t wmState = atom(connection, "WM_STATE");
     const QDeadlineTimer deadline(100);
@@ -220,7 +220,7 @@ void placeAgain(QWidget *window, QPoint topLeft)
         if (deadline.hasExpired()) {
             // Still in its frame: the window is left where the manager keeps it.
             ++known.keptHidden;
-            return;
+            return false;
         }
         QThread::msleep(1);
     }
@@ -232,9 +232,10 @@ void placeAgain(QWidget *window, QPoint topLeft)
     const quint32 place[] = {quint32(device(topLeft.x(), ratio)),
                              quint32(device(topLeft.y(), ratio))};
     if (geometry && geometry->x == qint16(place[0]) && geometry->y == qint16(place[1]))
-        return;
+        return true;
     xcb_configure_window(connection, id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
     xcb_flush(connection);
+    return true;
 }
 
 QEvent::Type frameEventType()

@@ -24,8 +24,9 @@ QMargins frameExtents(QWidget *window);
 // pixels) just before it is shown again. A window manager that lets go of a hidden window hands it
 // back at its frame's corner; shown again before the manager has done so, the window would come
 // up there, moved by its frame. So the window is shown again only once the manager has let go of
-// it (waiting at most a few tens of milliseconds), and then at its place.
-void placeAgain(QWidget *window, QPoint topLeft);
+// it (waiting at most a tenth of a second), and then at its place. False when the manager did not
+// let go in time: it may then put the window at its frame's corner as it frames it.
+bool placeAgain(QWidget *window, QPoint topLeft);
 
 // The event a window receives when the window manager has put a new frame around it, or changed
 // it; frameExtents() then knows it.
