@@ -26,6 +26,7 @@
 #include <QWindow>
 
 #include <limits>
+#include <utility>
 
 namespace toolkit {
 
@@ -204,9 +205,12 @@ void Form::showEvent(QShowEvent *event)
     if (!m_placed) {
         m_placed = true;
         placeAtScreenCentre();
-    } else if (geometry().topLeft() != m_shownAt) {
-        // mutter and metacity hand a hidden window back at its frame's corner.
-        setGeometry(QRect(m_shownAt, size()));
+    } else if (!event->spontaneous()) {
+        // Back where it was when hidden (a window the player restores from the task bar is where
+        // the player left it).
+        m_returning = !placeAgain(this, m_shownAt);
+        if (geometry().topLeft() != m_shownAt)
+            setGeometry(QRect(m_shownAt, size()));
     }
     QWidget::showEvent(event);
     // A window that is shown becomes the active one, so its keys (Enter, Esc) reach it even
@@ -243,12 +247,18 @@ void Form::placeAtScreenCentre()
     centreOnScreen();
 }
 
-void Form::centreOnScreen()
+QRect Form::screenArea()
 {
     const QScreen *screen = QApplication::primaryScreen();
-    if (!screen)
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void Form::centreOnScreen()
+{
+    const QRect area = screenArea();
+    if (area.isEmpty())
         return;
-    centreWindow(this, screen->availableGeometry(), m_frame);
+    centreWindow(this, area, m_frame);
     m_centredAt = m_shownAt = geometry().topLeft();
 }
 
@@ -286,9 +296,18 @@ bool Form::event(QEvent *event)
     // differently: the window is centred again, unless the player has moved it meanwhile.
     if (event->type() == frameEventType()) {
         const QMargins frame = frameExtents(this);
-        if (isVisible() && frame != m_frame && geometry().topLeft() == m_centredAt) {
+        if (std::exchange(m_returning, false) && isVisible() && geometry().topLeft() != m_shownAt) {
+            // A busy manager let go of the window only after it was shown again, and framed it
+            // at its frame's corner.
+            setGeometry(QRect(m_shownAt, size()));
+        } else if (isVisible() && frame != m_frame && geometry().topLeft() == m_centredAt) {
             m_frame = frame;
-            centreOnScreen();
+            // A window a pixel or two off the centre (fluxbox adds a grip below a sizeable window
+            // to the frame it told) stays where the player has seen it come up.
+            const QRect area = screenArea();
+            const QPoint offCentre = geometry().marginsAdded(frame).center() - area.center();
+            if (offCentre.manhattanLength() > 2)
+                centreOnScreen();
         }
         return true;
     }

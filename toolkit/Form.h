@@ -68,6 +68,7 @@ protected:
 
 private:
     void centreOnScreen();
+    static QRect screenArea();
     // The dialog that has this window disabled, or the open error box.
     QWidget *enabledDialog() const;
 
@@ -79,6 +80,8 @@ private:
     // Where the window was centred, and where it was when last hidden (its client area's corner).
     QPoint m_centredAt;
     QPoint m_shownAt;
+    // Shown again before the window manager let go of it: put back once the manager has framed it.
+    bool m_returning = false;
     std::function<QWidget *()> m_owner;
     QPointer<QPushButton> m_defaultButton;
     QPointer<QPushButton> m_cancelButton;

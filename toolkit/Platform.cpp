@@ -73,6 +73,23 @@ bool supported(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t wante
     return std::find(atoms, atoms + count, wanted) != atoms + count;
 }
 
+// Whether the window manager has let go of the window: it is no longer in its frame and no longer
+// marked as managed (WM_STATE removed or Withdrawn); managers do the two in either order.
+bool withdrawn(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t wmState)
+{
+    Reply<xcb_get_property_reply_t> state(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, false, window, wmState, wmState, 0, 1),
+                               nullptr),
+        &std::free);
+    if (state && state->format == 32 && xcb_get_property_value_length(state.get()) >= 4 &&
+        *static_cast<const quint32 *>(xcb_get_property_value(state.get())) != 0)
+        return false;
+    Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr), &std::free);
+    return tree && tree->parent == tree->root;
+}
+
 // What the window manager has shown of its frames so far, in its own (device) pixels. A manager
 // draws the same frame around windows of one kind: the same title-bar buttons and border, the
 // same dialog or main-window type.
@@ -82,6 +99,9 @@ struct FrameKnowledge {
     bool any = false;
     // Set once the manager has left a request unanswered: it is never asked again.
     bool unanswered = false;
+    // How many hidden windows in a row the manager kept longer than the game waits for it; after
+    // three it is not waited for again.
+    int keptHidden = 0;
 };
 
 FrameKnowledge &knowledge()
@@ -124,7 +144,17 @@ public:
     {
         if (type != "xcb_generic_event_t")
             return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        auto *event = static_cast<xcb_generic_event_t *>(message);
+        if (event->response_type == (XCB_CONFIGURE_NOTIFY | 0x80)) {
+            // The place a window manager tells in its own configure notice is not always where
+            // the window is (icewm tells a dialog 19 px below it, and Qt's clicks and menus then
+            // miss): Qt is made to ask the X server, as it does for the server's own notices.
+            const auto *configure = reinterpret_cast<const xcb_configure_notify_event_t *>(event);
+            if (QWidget *window = QWidget::find(WId(configure->window));
+                window && window->isWindow())
+                event->response_type = XCB_CONFIGURE_NOTIFY;
+            return false;
+        }
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
             return false;
         const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
@@ -133,6 +163,11 @@ public:
         QWidget *window = QWidget::find(WId(notify->window));
         QMargins extents;
         if (!window || !readExtents(m_connection, notify->window, m_extents, extents))
+            return false;
+        // metacity and mutter answer the request for a dialog with "no frame", then frame it as
+        // any other window: that answer, seen here too, is not learnt (the dialog would be centred
+        // again without its frame and come up half a title bar too high).
+        if (extents.isNull() && !window->windowFlags().testFlag(Qt::FramelessWindowHint))
             return false;
         FrameKnowledge &known = knowledge();
         known.byKind.insert(frameKind(window), extents);
@@ -161,7 +196,47 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+int device(int logical, qreal ratio)
+{
+    return qRound(logical * ratio);
+}
+
 } // namespace
+
+bool placeAgain(QWidget *window, QPoint topLeft)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || !window || !window->isWindow() ||
+        !window->testAttribute(Qt::WA_WState_Created))
+        return true;
+    const xcb_window_t id = xcb_window_t(window->winId());
+    FrameKnowledge &known = knowledge();
+    if (known.keptHidden >= 3)
+        return false;
+    // Managers let go within a few milliseconds of the hiding, a busy mutter in some tens.
+    const xcb_atom_t wmState = atom(connection, "WM_STATE");
+    const QDeadlineTimer deadline(100);
+    while (!withdrawn(connection, id, wmState)) {
+        if (deadline.hasExpired()) {
+            // Still in its frame: the window is left where the manager keeps it.
+            ++known.keptHidden;
+            return false;
+        }
+        QThread::msleep(1);
+    }
+    known.keptHidden = 0;
+    // The place on the X server, whatever Qt has heard of it so far.
+    Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), &std::free);
+    const qreal ratio = window->devicePixelRatioF();
+    const quint32 place[] = {quint32(device(topLeft.x(), ratio)),
+                             quint32(device(topLeft.y(), ratio))};
+    if (geometry && geometry->x == qint16(place[0]) && geometry->y == qint16(place[1]))
+        return true;
+    xcb_configure_window(connection, id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    xcb_flush(connection);
+    return true;
+}
 
 QEvent::Type frameEventType()
 {
@@ -215,8 +290,8 @@ QMargins frameExtents(QWidget *window)
         }
         QThread::msleep(2);
     }
-    // mutter answers "no frame" for a dialog it then frames as any other window: such an answer
-    // for a window that has a frame is not believed.
+    // metacity and mutter answer "no frame" for a dialog they then frame as any other window:
+    // such an answer for a window that has a frame is not believed.
     if (extents.isNull())
         return known.any ? logical(known.last, window) : QMargins();
     known.byKind.insert(frameKind(window), extents);
