@@ -1,13 +1,13 @@
 // Plays full games and starts new games headless, as fast as the handlers allow, and reports
 // resident memory, open files and live windows along the way. Run by bench/run, never by tests.
 //   bench_soak <games> <new games>
-#include "fame/Unit7.h"
-#include "shell/Program.h"
-#include "shell/Unit3.h"
-#include "shell/Unit5.h"
-#include "shell/Unit6.h"
-#include "shell/Unit8.h"
-#include "table/Unit1.h"
+#include "game/Program.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
+#include "game/Unit5.h"
+#include "game/Unit6.h"
+#include "game/Unit7.h"
+#include "game/Unit8.h"
 #include "toolkit/Application.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Handler.h"

@@ -1,10 +1,10 @@
 // Measures the game's timers against their intervals, and the time from the end of the pick sound
 // to the pick's result being painted. Prints one line per figure: name, median, worst (ms).
-#include "fame/Unit7.h"
-#include "shell/Program.h"
-#include "shell/Unit3.h"
-#include "shell/Unit6.h"
-#include "table/Unit1.h"
+#include "game/Program.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
+#include "game/Unit6.h"
+#include "game/Unit7.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Timer.h"

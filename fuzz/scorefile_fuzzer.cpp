@@ -5,7 +5,7 @@
 
 #include "Check.h"
 
-#include "fame/ScoreFile.h"
+#include "game/ScoreFile.h"
 #include "toolkit/Application.h"
 #include "toolkit/EditBox.h"
 #include "toolkit/Exception.h"

@@ -1,6 +1,6 @@
-#include "shell/Unit3.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 #include "toolkit/Convert.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The deal on the card table: accepting the game, the shuffle, the pick and its settlement, and
 // "OK" that starts the next deal, played through the table's own controls.
 
-#include "fame/Unit7.h"
-#include "shell/Unit3.h"
-#include "shell/Unit5.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
+#include "game/Unit5.h"
+#include "game/Unit7.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 #include "toolkit/ClickLabel.h"
 #include "toolkit/GlyphButton.h"
 #include "toolkit/Timer.h"

@@ -1,12 +1,12 @@
 // The hall of fame: its window, the ranking of a finished game, clearing the amounts, viewing it
 // in the middle of a game, and saving it to "sys.dll" when it closes.
 
-#include "fame/Unit7.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
+#include "game/Unit7.h"
+#include "game/Unit8.h"
 #include "platform/SoundPlayer.h"
-#include "shell/Unit3.h"
-#include "shell/Unit8.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>

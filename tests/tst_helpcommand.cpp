@@ -1,6 +1,6 @@
+#include "game/Unit1.h"
 #include "platform/HelpEngine.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>

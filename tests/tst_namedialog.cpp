@@ -1,10 +1,10 @@
 // The name dialog: opening it from the card table, typing and pasting a name, confirming it into
 // the table's player-name box, and what the dialog keeps between openings and games.
 
-#include "shell/Program.h"
-#include "shell/Unit3.h"
+#include "game/Program.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "fame/ScoreFile.h"
+#include "game/ScoreFile.h"
 #include "support/TestSupport.h"
 #include "toolkit/Convert.h"
 #include "toolkit/EditBox.h"

@@ -1,12 +1,12 @@
-#include "fame/Unit7.h"
-#include "shell/Program.h"
-#include "shell/Unit6.h"
+#include "game/Program.h"
+#include "game/Unit1.h"
+#include "game/Unit6.h"
+#include "game/Unit7.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handler.h"
-#include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
+#include "toolkit/WindowManager.h"
 
 #include <QApplication>
 #include <QPointer>

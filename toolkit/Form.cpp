@@ -4,9 +4,9 @@
 #include "toolkit/Controls.h"
 #include "toolkit/EditBox.h"
 #include "toolkit/Handler.h"
-#include "toolkit/Platform.h"
 #include "toolkit/RichEdit.h"
 #include "toolkit/Style.h"
+#include "toolkit/WindowManager.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

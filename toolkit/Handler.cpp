@@ -2,7 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
-#include "toolkit/Platform.h"
+#include "toolkit/WindowManager.h"
 
 #include <QApplication>
 #include <QMessageBox>

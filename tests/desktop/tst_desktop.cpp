@@ -3,13 +3,13 @@
 // under openbox and, for placement and focus, under each window manager players have and on a
 // scaled desktop; all input goes through the X server (xdotool), all judgement comes from it
 // (xprop, xwininfo, the screen).
-#include "fame/Unit7.h"
-#include "shell/Unit3.h"
-#include "shell/Unit4.h"
-#include "shell/Unit5.h"
-#include "shell/Unit8.h"
+#include "game/Unit1.h"
+#include "game/Unit3.h"
+#include "game/Unit4.h"
+#include "game/Unit5.h"
+#include "game/Unit7.h"
+#include "game/Unit8.h"
 #include "support/TestSupport.h"
-#include "table/Unit1.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "shell/Unit4.h"
+#include "game/Unit4.h"
 
-#include "table/Unit1.h"
+#include "game/Unit1.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Picture.h"
 

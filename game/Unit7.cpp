@@ -1,9 +1,9 @@
-#include "fame/Unit7.h"
+#include "game/Unit7.h"
 
-#include "fame/ScoreFile.h"
+#include "game/ScoreFile.h"
+#include "game/Unit1.h"
+#include "game/Unit8.h"
 #include "platform/SoundPlayer.h"
-#include "shell/Unit8.h"
-#include "table/Unit1.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Handler.h"
 

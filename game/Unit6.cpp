@@ -1,8 +1,8 @@
-#include "shell/Unit6.h"
+#include "game/Unit6.h"
 
-#include "fame/ScoreFile.h"
-#include "fame/Unit7.h"
-#include "table/Unit1.h"
+#include "game/ScoreFile.h"
+#include "game/Unit1.h"
+#include "game/Unit7.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Picture.h"
 

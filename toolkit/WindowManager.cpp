@@ -1,4 +1,4 @@
-#include "toolkit/Platform.h"
+#include "toolkit/WindowManager.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
-#include "shell/Unit8.h"
+#include "game/Unit8.h"
 
-#include "shell/Program.h"
-#include "shell/Unit6.h"
-#include "table/Unit1.h"
+#include "game/Program.h"
+#include "game/Unit1.h"
+#include "game/Unit6.h"
 #include "toolkit/Handler.h"
 
 TForm8 *Form8 = nullptr;

@@ -1,8 +1,8 @@
-#include "shell/Unit5.h"
+#include "game/Unit5.h"
 
-#include "shell/Program.h"
-#include "shell/Unit6.h"
-#include "table/Unit1.h"
+#include "game/Program.h"
+#include "game/Unit1.h"
+#include "game/Unit6.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Picture.h"
 

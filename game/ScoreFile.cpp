@@ -1,4 +1,4 @@
-#include "fame/ScoreFile.h"
+#include "game/ScoreFile.h"
 
 #include "toolkit/EditBox.h"
 #include "toolkit/TextFileReader.h"

@@ -1,6 +1,6 @@
-#include "shell/Unit3.h"
+#include "game/Unit3.h"
 
-#include "table/Unit1.h"
+#include "game/Unit1.h"
 #include "toolkit/Handler.h"
 #include "toolkit/Picture.h"
 

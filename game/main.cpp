@@ -1,6 +1,6 @@
-#include "shell/Program.h"
+#include "game/Program.h"
 #include "toolkit/Application.h"
-#include "toolkit/Platform.h"
+#include "toolkit/WindowManager.h"
 
 #include <QApplication>
 #include <QFont>
