@@ -28,10 +28,9 @@ long residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
+    for (const QByteArray &line : status.readAll().split('\n'))
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
-    }
     return -1;
 }
 

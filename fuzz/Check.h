@@ -48,12 +48,11 @@ inline QString shown(const QByteArray &bytes)
 inline QString shown(const QString &text)
 {
     QString out;
-    for (const QChar c : text.left(200)) {
+    for (const QChar c : text.left(200))
         if (c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'\\')
             out += c;
         else
             out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
-    }
     if (text.size() > 200)
         out += QStringLiteral("... (%1 characters)").arg(text.size());
     return out;

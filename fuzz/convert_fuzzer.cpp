@@ -118,8 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::optional<int> expected = reference(text);
     try {
         const int value = toolkit::strToInt(text);
-        check(expected.has_value(), "a text against the rules is accepted",
-              [&] { return QStringLiteral("\"%1\" gives %2").arg(shown(text)).arg(value); });
+        check(
+            expected.has_value(), "a text against the rules is accepted",
+            [&] { return QStringLiteral("\"%1\" gives %2").arg(shown(text)).arg(value); });
         check(*expected == value, "a number converts to another value", [&] {
             return QStringLiteral("\"%1\" gives %2, not %3")
                 .arg(shown(text))
@@ -127,8 +128,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 .arg(*expected);
         });
         const QString back = toolkit::intToStr(value);
-        check(back == QString::fromStdString(std::to_string(value)),
-              "a number's text is not plain decimal", [&] { return back; });
+        check(
+            back == QString::fromStdString(std::to_string(value)),
+            "a number's text is not plain decimal", [&] { return back; });
         check(toolkit::strToInt(back) == value, "a number's own text converts to another value",
               [&] { return back; });
     } catch (const toolkit::EConvertError &e) {

@@ -49,12 +49,14 @@ void checkDocument(const HelpFile &file)
     check(!file.topics.isEmpty(), "an accepted file has a topic");
     check(file.names.contains(file.contents), "the contents name a topic");
     for (auto it = file.names.cbegin(); it != file.names.cend(); ++it) {
-        check(it.value() >= 0 && it.value() < file.topics.size(), "a name leads to a topic",
-              [&] { return shown(it.key()); });
+        check(
+            it.value() >= 0 && it.value() < file.topics.size(), "a name leads to a topic",
+            [&] { return shown(it.key()); });
     }
     for (const QString &name : file.contexts) {
-        check(file.names.contains(name), "a context number leads to a topic",
-              [&] { return shown(name); });
+        check(
+            file.names.contains(name), "a context number leads to a topic",
+            [&] { return shown(name); });
     }
     for (const HelpFile::Topic &topic : file.topics) {
         check(topic.begin >= 0 && topic.begin <= topic.end && topic.end <= file.text.size(),
@@ -80,18 +82,15 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size > size_t(HelpFile::MaxFileSize)) {
+    if (size > size_t(HelpFile::MaxFileSize))
         return -1;
-    }
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (bytes.contains('\0')) {
+    if (bytes.contains('\0'))
         return -1;
-    }
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder(bytes);
-    if (decoder.hasError()) {
+    if (decoder.hasError())
         return -1;
-    }
     QString problem;
     const std::optional<HelpFile> file = HelpFile::parse(text, &problem);
     if (!file) {

@@ -275,11 +275,13 @@ void loadDamagedFile(const QByteArray &input, qsizetype padding = 0)
     texts[0].remove(0, padding);
     const QList<QByteArray> lines = referenceLines(input);
     for (int n = 0; n < Lines; ++n) {
-        check(texts[n] == codePage().decode(lines[n]), "a line reads other than its bytes", [&] {
-            return QStringLiteral("line %1: read \"%2\", bytes \"%3\"")
-                .arg(n + 1)
-                .arg(shown(texts[n]), shown(lines[n]));
-        });
+        check(
+            texts[n] == codePage().decode(lines[n]), "a line reads other than its bytes",
+            [&] {
+                return QStringLiteral("line %1: read \"%2\", bytes \"%3\"")
+                    .arg(n + 1)
+                    .arg(shown(texts[n]), shown(lines[n]));
+            });
     }
     if (padding)
         return;
@@ -317,16 +319,18 @@ void saveAnyTexts(const QByteArray &input)
     const QStringList loaded = load();
     const QList<QByteArray> lines = referenceLines(saved);
     for (int n = 0; n < Lines; ++n)
-        check(loaded[n] == codePage().decode(lines[n]), "a saved file loads other than its bytes",
-              [&] { return QString::number(n + 1); });
+        check(
+            loaded[n] == codePage().decode(lines[n]), "a saved file loads other than its bytes",
+            [&] { return QString::number(n + 1); });
     const bool splits = std::any_of(encoded.cbegin(), encoded.cend(), [](const QByteArray &b) {
         return b.contains('\r') || b.contains('\x1a');
     });
     if (!splits) {
         for (int n = 0; n < Lines; ++n)
-            check(loaded[n] == codePage().decode(encoded[n]),
-                  "a saved text loads back other than it was",
-                  [&] { return QString::number(n + 1); });
+            check(
+                loaded[n] == codePage().decode(encoded[n]),
+                "a saved text loads back other than it was",
+                [&] { return QString::number(n + 1); });
     }
 }
 

@@ -86,10 +86,13 @@ TForm1::TForm1(QWidget *parent) : toolkit::Form(parent)
         handle(buttons[i], &QAbstractButton::clicked, this, pickHandlers[i]);
 
     // A colour command runs when its radio button becomes selected, not when it is clicked again.
-    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            toolkit::guard(this, [this] { RadioButton1Click(); });
-    });
+    connect(
+        RadioButton1, &QRadioButton::toggled, this,
+        [this](bool on) {
+            if (on)
+                toolkit::guard(
+                    this, [this] { RadioButton1Click(); });
+        });
     connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             toolkit::guard(this, [this] { RadioButton2Click(); });
@@ -106,10 +109,13 @@ TForm1::TForm1(QWidget *parent) : toolkit::Form(parent)
 
 void TForm1::menuCommand(QAction *action, void (TForm1::*handler)())
 {
-    connect(action, &QAction::triggered, this, [this, handler] {
-        if (isEnabled() && isVisible())
-            toolkit::guard(this, [this, handler] { (this->*handler)(); });
-    });
+    connect(
+        action, &QAction::triggered, this,
+        [this, handler] {
+            if (isEnabled() && isVisible())
+                toolkit::guard(
+                    this, [this, handler] { (this->*handler)(); });
+        });
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)

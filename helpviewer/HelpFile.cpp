@@ -186,22 +186,18 @@ std::optional<HelpFile> HelpFile::parse(const QString &text, QString *problem)
     // Reading stops at the first fault.
     qsizetype tags = 0;
     const auto visitUntilFault = [&](const Tag &tag, qsizetype contentEnd) {
-        if (++tags > MaxTags && fault.isEmpty()) {
-            fault = atLine(text, tag.begin,
-                           QStringLiteral("plik ma ponad %1 znaczników.")
-                               .arg(QString::number(MaxTags)));
-        }
-        if (fault.isEmpty()) {
+        if (++tags > MaxTags && fault.isEmpty())
+            fault = atLine(
+                text, tag.begin,
+                QStringLiteral("plik ma ponad %1 znaczników.").arg(QString::number(MaxTags)));
+        if (fault.isEmpty())
             visit(tag, contentEnd);
-        }
         return fault.isEmpty();
     };
-    if (!scanTags(text, visitUntilFault, problem)) {
+    if (!scanTags(text, visitUntilFault, problem))
         return std::nullopt;
-    }
-    if (!bodyEnded && fault.isEmpty()) {
+    if (!bodyEnded && fault.isEmpty())
         endTopic(text.size());
-    }
     if (!fault.isEmpty()) {
         *problem = fault;
         return std::nullopt;
@@ -266,9 +262,8 @@ std::optional<HelpFile> HelpFile::parse(const QString &text, QString *problem)
             document.contexts.insert(context, name);
         }
     }
-    if (!contentsFound) {
+    if (!contentsFound)
         document.contents = document.topics.first().names.first();
-    }
 
     // Every page is checked before any is shown, so that a file is refused as a whole.
     if (const MarkupFault fault =
@@ -306,14 +301,11 @@ std::optional<HelpFile> HelpFile::read(const QString &path, QString *error)
         // also finds the one file in its folder whose name differs from it in case only.
         QStringList matches;
         const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden);
-        for (const QString &entry : entries) {
-            if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0) {
+        for (const QString &entry : entries)
+            if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
                 matches.append(entry);
-            }
-        }
-        if (matches.size() == 1) {
+        if (matches.size() == 1)
             info = QFileInfo(folder, matches.first());
-        }
     }
     const QString cannotOpen = QStringLiteral("Nie można otworzyć pliku pomocy „%1”: %2");
     if (!info.exists()) {

@@ -70,13 +70,11 @@ HelpWindow *HelpWindow::open()
         help = new HelpWindow;
         helpWindow() = help;
         // A new help window opens in the middle of the screen.
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
             help->move(screen->availableGeometry().center() - help->rect().center());
-        }
     }
-    if (help->isMinimized()) {
+    if (help->isMinimized())
         help->setWindowState(help->windowState() & ~Qt::WindowMinimized);
-    }
     help->show();
     help->raise();
     help->activateWindow();
@@ -165,27 +163,22 @@ std::shared_ptr<const HelpFile> HelpWindow::document() const
 
 QString HelpWindow::pageTitle() const
 {
-    if (m_current < 0) {
+    if (m_current < 0)
         return QString();
-    }
     const Page &page = m_history.at(m_current);
-    if (!page.document || !page.error.isEmpty()) {
+    if (!page.document || !page.error.isEmpty())
         return page.error;
-    }
     return page.document->topics.at(page.document->names.value(page.name)).title;
 }
 
 bool HelpWindow::isSamePlace(const Page &a, const Page &b)
 {
-    if (a.error != b.error || a.name != b.name || !a.document != !b.document) {
+    if (a.error != b.error || a.name != b.name || !a.document != !b.document)
         return false;
-    }
-    if (!a.document) {
+    if (!a.document)
         return true;
-    }
-    if (a.document->fileName != b.document->fileName) {
+    if (a.document->fileName != b.document->fileName)
         return false;
-    }
     // A topic counts as the same place while its page reads the same.
     const auto source = [](const Page &page) {
         const HelpFile &document = *page.document;
@@ -212,9 +205,8 @@ void HelpWindow::go(Page page)
     }
     m_history.erase(m_history.begin() + (m_current + 1), m_history.end());
     m_history.append(std::move(page));
-    if (m_history.size() > MaxHistory) {
+    if (m_history.size() > MaxHistory)
         m_history.removeFirst();
-    }
     m_current = m_history.size() - 1;
     forgetOldDocuments();
     display();
@@ -226,17 +218,15 @@ void HelpWindow::forgetOldDocuments()
     QList<const HelpFile *> kept;
     for (qsizetype i = m_history.size() - 1; i >= 0; --i) {
         const HelpFile *document = m_history.at(i).document.get();
-        if (!document || kept.contains(document)) {
+        if (!document || kept.contains(document))
             continue;
-        }
         if (kept.size() < MaxDocuments) {
             kept.append(document);
             continue;
         }
         m_history.remove(i);
-        if (i < m_current) {
+        if (i < m_current)
             --m_current;
-        }
     }
 }
 
@@ -251,26 +241,23 @@ void HelpWindow::display()
         // A page with a document and no message holds a name that the document has.
         const qsizetype index = page.document->names.value(page.name);
         const HelpFile::Topic &topic = page.document->topics.at(index);
-        if (shown->defaultStyleSheet() != page.document->styleSheet) {
+        if (shown->defaultStyleSheet() != page.document->styleSheet)
             shown->setDefaultStyleSheet(page.document->styleSheet);
-        }
         m_browser->setHtml(page.document->page(index));
-        if (page.scroll >= 0) {
+        if (page.scroll >= 0)
             m_browser->verticalScrollBar()->setValue(page.scroll);
-        } else if (page.name != topic.names.first()) {
+        else if (page.name != topic.names.first())
             m_browser->scrollToAnchor(page.name);
-        } else {
+        else
             m_browser->verticalScrollBar()->setValue(0);
-        }
     }
     updateActions();
 }
 
 void HelpWindow::back()
 {
-    if (m_current <= 0) {
+    if (m_current <= 0)
         return;
-    }
     m_history[m_current].scroll = m_browser->verticalScrollBar()->value();
     --m_current;
     display();
@@ -278,9 +265,8 @@ void HelpWindow::back()
 
 void HelpWindow::forward()
 {
-    if (m_current + 1 >= m_history.size()) {
+    if (m_current + 1 >= m_history.size())
         return;
-    }
     m_history[m_current].scroll = m_browser->verticalScrollBar()->value();
     ++m_current;
     display();
@@ -288,9 +274,8 @@ void HelpWindow::forward()
 
 void HelpWindow::showContents()
 {
-    if (m_current < 0 || !m_history.at(m_current).document) {
+    if (m_current < 0 || !m_history.at(m_current).document)
         return;
-    }
     std::shared_ptr<const HelpFile> document = m_history.at(m_current).document;
     const QString contents = document->contents;
     showTopic(std::move(document), contents);
@@ -304,9 +289,8 @@ void HelpWindow::follow(const QUrl &url)
                            m_browser);
         return;
     }
-    if (m_current < 0 || !m_history.at(m_current).document) {
+    if (m_current < 0 || !m_history.at(m_current).document)
         return;
-    }
     showTopic(m_history.at(m_current).document, url.fragment(QUrl::FullyDecoded));
 }
 
@@ -319,9 +303,8 @@ void HelpWindow::updateActions()
 
 HelpResult help(const QString &path, quint16 command, quint32 data)
 {
-    if (!platform::helpprotocol::isValidCall(command, data, path)) {
+    if (!platform::helpprotocol::isValidCall(command, data, path))
         return {};
-    }
     HelpWindow *window = HelpWindow::open();
     QString error;
     std::optional<HelpFile> read = HelpFile::read(path, &error);
@@ -333,15 +316,13 @@ HelpResult help(const QString &path, quint16 command, quint32 data)
     // A file read again unchanged is the reading the window already has, so the history keeps
     // its pages.
     if (const std::shared_ptr<const HelpFile> shown = window->document();
-        shown && shown->fileName == document->fileName && shown->text == document->text) {
+        shown && shown->fileName == document->fileName && shown->text == document->text)
         document = shown;
-    }
     bool shown = false;
-    if (command == HELP_CONTEXT) {
+    if (command == HELP_CONTEXT)
         shown = window->showContext(document, data);
-    } else {
+    else
         shown = window->showTopic(document, document->contents);
-    }
     return {shown, window->pageTitle()};
 }
 

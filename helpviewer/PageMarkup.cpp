@@ -33,19 +33,17 @@ const QHash<QString, QHash<QString, Number>> &elements()
               "sub",  "sup",     "span", "br",    "hr",    "blockquote", "ul",     "ol",
               "li",   "dl",      "dt",   "dd",    "thead", "tbody",      "tfoot",  "tr",
               "body", "p",       "div",  "h1",    "h2",    "h3",         "h4",     "h5",
-              "h6",   "caption", "img",  "table", "td",    "th",         "meta"}) {
+              "h6",   "caption", "img",  "table", "td",    "th",         "meta"})
             all.insert(QString::fromLatin1(name), {});
-        }
         const Number width{0, 2000, true};
         all[QStringLiteral("table")] = {{QStringLiteral("border"), {0, 10}},
                                         {QStringLiteral("cellpadding"), {0, 20}},
                                         {QStringLiteral("cellspacing"), {0, 20}},
                                         {QStringLiteral("width"), width}};
-        for (const char *cell : {"td", "th"}) {
+        for (const char *cell : {"td", "th"})
             all[QString::fromLatin1(cell)] = {{QStringLiteral("colspan"), {1, 100}},
                                               {QStringLiteral("rowspan"), {1, 1000}},
                                               {QStringLiteral("width"), width}};
-        }
         all[QStringLiteral("img")] = {{QStringLiteral("width"), {0, 1000}},
                                       {QStringLiteral("height"), {0, 1000}}};
         return all;
@@ -59,9 +57,8 @@ bool isPlainAttribute(const QString &element, const QString &attribute)
     static const QSet<QString> common = {QStringLiteral("id"), QStringLiteral("class"),
                                          QStringLiteral("title"), QStringLiteral("lang"),
                                          QStringLiteral("dir")};
-    if (common.contains(attribute)) {
+    if (common.contains(attribute))
         return true;
-    }
     if (attribute == u"align") {
         // Text alignment only: a picture or table aligned to a side floats, which Qt's layout
         // pays for on every line beside it.
@@ -76,12 +73,10 @@ bool isPlainAttribute(const QString &element, const QString &attribute)
         return element == u"table" || element == u"tr" || element == u"td" || element == u"th" ||
                element == u"body";
     }
-    if (attribute == u"valign") {
+    if (attribute == u"valign")
         return element == u"td" || element == u"th";
-    }
-    if (attribute == u"type") {
+    if (attribute == u"type")
         return element == u"ul" || element == u"ol";
-    }
     return (element == u"a" && (attribute == u"href" || attribute == u"name")) ||
            (element == u"meta" && (attribute == u"name" || attribute == u"content")) ||
            (element == u"img" && (attribute == u"src" || attribute == u"alt"));
@@ -92,14 +87,12 @@ bool isWithin(const QString &value, const Number &number)
 {
     QStringView digits = QStringView(value).trimmed();
     const bool percent = number.percent && digits.endsWith(u'%');
-    if (percent) {
+    if (percent)
         digits.chop(1);
-    }
     const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
     if (digits.isEmpty() || digits.size() > 4 ||
-        !std::all_of(digits.begin(), digits.end(), isDigit)) {
+        !std::all_of(digits.begin(), digits.end(), isDigit))
         return false;
-    }
     const int n = digits.toInt();
     return percent ? n <= 100 : n >= number.low && n <= number.high;
 }
@@ -107,9 +100,8 @@ bool isWithin(const QString &value, const Number &number)
 QString boundsText(const Number &number)
 {
     QString text = QStringLiteral("liczbą od %1 do %2").arg(number.low).arg(number.high);
-    if (number.percent) {
+    if (number.percent)
         text += QStringLiteral(" albo procentem od 0% do 100%");
-    }
     return text;
 }
 
@@ -131,9 +123,8 @@ struct Table {
 
 QString quoted(QStringView text)
 {
-    if (text.size() <= limits::MaxQuote) {
+    if (text.size() <= limits::MaxQuote)
         return text.toString();
-    }
     return text.left(limits::MaxQuote - 1).toString() + QChar(0x2026);
 }
 
@@ -152,9 +143,8 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
     qsizetype at = from;
     const auto fault = [&](const QString &problem) { return MarkupFault{at, problem}; };
     const auto eatSpace = [&] {
-        while (p < to && text.at(p).isSpace() && text.at(p) != QChar::ParagraphSeparator) {
+        while (p < to && text.at(p).isSpace() && text.at(p) != QChar::ParagraphSeparator)
             ++p;
-        }
     };
     // A word as the reader takes it: quoted, or up to a space, '<', '=', '>' or "/>". A
     // reference in it makes it a name this cannot know.
@@ -233,11 +223,10 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
             .arg(QString::number(limits::MaxCells));
     // A table begins at the next place among the open elements.
     const auto beginTable = [&]() -> QString {
-        if (tables.size() >= size_t(limits::MaxTableDepth)) {
+        if (tables.size() >= size_t(limits::MaxTableDepth))
             return QStringLiteral("tabele są zagnieżdżone zbyt głęboko (dozwolone najwyżej %1 "
                                   "poziomy).")
                 .arg(limits::MaxTableDepth);
-        }
         Table table;
         table.level = open.size();
         table.weight = qsizetype(1) << tables.size();
@@ -252,11 +241,10 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
         laidOut += (end - p) << tables.size();
         for (; p < end; ++p) {
             const char16_t c = text.at(p).unicode();
-            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') {
+            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f')
                 unbroken = 0;
-            } else if (++unbroken > limits::MaxWord) {
+            else if (++unbroken > limits::MaxWord)
                 return false;
-            }
         }
         return true;
     };
@@ -277,9 +265,8 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
                                         "poczwórnie.")
                              .arg(QString::number(limits::MaxLaidOut / 1024)));
         }
-        if (textEnd >= to) {
+        if (textEnd >= to)
             break;
-        }
         at = p++;
         eatSpace();
         if (p < to && text.at(p) == u'!') {
@@ -323,14 +310,12 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
         if (p < to && text.at(p).isSpace()) {
             for (;;) {
                 eatSpace();
-                if (p >= to || text.at(p) == u'>' || text.at(p) == u'/') {
+                if (p >= to || text.at(p) == u'>' || text.at(p) == u'/')
                     break;
-                }
                 bool strange = false;
                 const QString attribute = word(&strange).toLower();
-                if (attribute.isEmpty()) {
+                if (attribute.isEmpty())
                     break;
-                }
                 eatSpace();
                 QString value;
                 if (p < to && text.at(p) == u'=') {
@@ -345,11 +330,10 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
                         return fault(QStringLiteral("atrybut %1 znacznika <%2> musi być %3.")
                                          .arg(attribute, name, boundsText(*number)));
                     }
-                    if (attribute == u"colspan") {
+                    if (attribute == u"colspan")
                         colspan = value.trimmed().toInt();
-                    } else if (attribute == u"rowspan") {
+                    else if (attribute == u"rowspan")
                         rowspan = value.trimmed().toInt();
-                    }
                 } else if (strange || !isPlainAttribute(name, attribute)) {
                     return fault(QStringLiteral("atrybut %1 znacznika <%2> nie należy do formatu "
                                                 "pomocy.")
@@ -358,39 +342,32 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
             }
         }
         bool closed = false;
-        for (; p < to && text.at(p) != u'>'; ++p) {
+        for (; p < to && text.at(p) != u'>'; ++p)
             closed = closed || text.at(p) == u'/';
-        }
         ++p;
-        if (name.isEmpty()) {
+        if (name.isEmpty())
             continue;
-        }
         const bool cell = name == u"td" || name == u"th";
         if (cell && !isOpen(QStringLiteral("tr"))) {
-            if (const QString problem = beginTable(); !problem.isEmpty()) {
+            if (const QString problem = beginTable(); !problem.isEmpty())
                 return fault(problem);
-            }
             open.push_back(QStringLiteral("table"));
             open.push_back(QStringLiteral("tr"));
             tables.back().rows = 1;
         } else if (name == u"tr" && !isOpen(QStringLiteral("table"))) {
-            if (const QString problem = beginTable(); !problem.isEmpty()) {
+            if (const QString problem = beginTable(); !problem.isEmpty())
                 return fault(problem);
-            }
             open.push_back(QStringLiteral("table"));
         }
-        if ((name == u"p" || name == u"li") && !open.empty() && open.back() == name) {
+        if ((name == u"p" || name == u"li") && !open.empty() && open.back() == name)
             closeTo(open.size() - 1);
-        }
         size_t keep = open.size();
-        while (keep > 0 && !allowedIn(name, open.at(keep - 1))) {
+        while (keep > 0 && !allowedIn(name, open.at(keep - 1)))
             --keep;
-        }
         closeTo(keep);
         if (name == u"table" && !closed) {
-            if (const QString problem = beginTable(); !problem.isEmpty()) {
+            if (const QString problem = beginTable(); !problem.isEmpty())
                 return fault(problem);
-            }
         } else if (name == u"tr" && !tables.empty()) {
             Table &table = tables.back();
             ++table.rows;
@@ -399,25 +376,20 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
             // The cell takes the next columns of its row that no cell from above reaches into.
             Table &table = tables.back();
             const qsizetype row = std::max<qsizetype>(table.rows - 1, 0);
-            while (table.column < qsizetype(table.taken.size()) &&
-                   table.taken[table.column] > row) {
+            while (table.column < qsizetype(table.taken.size()) && table.taken[table.column] > row)
                 ++table.column;
-            }
-            if ((table.column + colspan) * table.weight > limits::MaxCells) {
+            if ((table.column + colspan) * table.weight > limits::MaxCells)
                 return fault(tooManyCells);
-            }
-            if (qsizetype(table.taken.size()) < table.column + colspan) {
+            if (qsizetype(table.taken.size()) < table.column + colspan)
                 table.taken.resize(table.column + colspan, 0);
-            }
             std::fill(table.taken.begin() + table.column,
                       table.taken.begin() + table.column + colspan, row + rowspan);
             table.column += colspan;
             table.columns = std::max(table.columns, table.column);
             table.spanned = std::max(table.spanned, row + rowspan);
         }
-        if (cells() > limits::MaxCells) {
+        if (cells() > limits::MaxCells)
             return fault(tooManyCells);
-        }
         static const QSet<QString> breaking = {
             QStringLiteral("br"),         QStringLiteral("hr"),    QStringLiteral("p"),
             QStringLiteral("div"),        QStringLiteral("h1"),    QStringLiteral("h2"),
@@ -427,13 +399,11 @@ MarkupFault checkPageMarkup(const QString &text, qsizetype from, qsizetype to)
             QStringLiteral("tr"),         QStringLiteral("table"), QStringLiteral("caption"),
             QStringLiteral("blockquote"), QStringLiteral("ul"),    QStringLiteral("ol"),
             QStringLiteral("dl")};
-        if (breaking.contains(name)) {
+        if (breaking.contains(name))
             unbroken = 0;
-        }
         const bool empty = name == u"img" || name == u"hr" || name == u"br" || name == u"meta";
-        if (!closed && !empty) {
+        if (!closed && !empty)
             open.push_back(name);
-        }
         if (open.size() > size_t(limits::MaxDepth)) {
             return fault(QStringLiteral("elementy są zagnieżdżone zbyt głęboko (dozwolone "
                                         "najwyżej %1 poziomy razem z <html> i <body>).")
@@ -474,15 +444,13 @@ MarkupFault checkStyleSheet(const QString &text, qsizetype from, qsizetype to)
         const QChar c = text.at(p);
         if (c == u'/' && p + 1 < to && text.at(p + 1) == u'*') {
             const qsizetype end = text.indexOf(QStringLiteral("*/"), p + 2);
-            if (end < 0 || end + 2 > to) {
+            if (end < 0 || end + 2 > to)
                 return {p, QStringLiteral("niezamknięty komentarz w stylach (brak „*/”).")};
-            }
             p = end + 2;
             continue;
         }
-        if (c == u'\\' || c == u'@') {
+        if (c == u'\\' || c == u'@')
             return {p, QStringLiteral("w stylach nie wolno używać znaku „%1”.").arg(c)};
-        }
         if (c == u'-' && p + 1 < to && (text.at(p + 1).isDigit() || text.at(p + 1) == u'.')) {
             ++p; // a negative number counts as large as its size
             continue;
@@ -495,9 +463,8 @@ MarkupFault checkStyleSheet(const QString &text, qsizetype from, qsizetype to)
         }
         if (c.isDigit() || (c == u'.' && p + 1 < to && text.at(p + 1).isDigit())) {
             const qsizetype start = p;
-            while (p < to && (text.at(p).isDigit() || text.at(p) == u'.')) {
+            while (p < to && (text.at(p).isDigit() || text.at(p) == u'.'))
                 ++p;
-            }
             bool ok = false;
             const double number = QStringView(text).mid(start, p - start).toDouble(&ok);
             if (!ok || number > largest) {
@@ -513,13 +480,11 @@ MarkupFault checkStyleSheet(const QString &text, qsizetype from, qsizetype to)
         }
         if (isNameChar(c)) {
             const qsizetype start = p;
-            while (p < to && isNameChar(text.at(p))) {
+            while (p < to && isNameChar(text.at(p)))
                 ++p;
-            }
             qsizetype after = p;
-            while (after < to && text.at(after).isSpace()) {
+            while (after < to && text.at(after).isSpace())
                 ++after;
-            }
             if (after < to && text.at(after) == u':') {
                 const QString name = text.mid(start, p - start).toLower();
                 if (!properties.contains(name)) {

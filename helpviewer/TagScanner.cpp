@@ -16,9 +16,8 @@ bool isNameChar(QChar c)
 
 qsizetype skipSpace(const QString &text, qsizetype p)
 {
-    while (p < text.size() && text.at(p).isSpace()) {
+    while (p < text.size() && text.at(p).isSpace())
         ++p;
-    }
     return p;
 }
 
@@ -30,9 +29,8 @@ qsizetype findRawEnd(const QString &text, const QString &name, qsizetype from)
          p = text.indexOf(closing, p + 1, Qt::CaseInsensitive)) {
         const qsizetype after = p + closing.size();
         if (after >= text.size() || text.at(after) == u'>' || text.at(after) == u'/' ||
-            text.at(after).isSpace()) {
+            text.at(after).isSpace())
             return p;
-        }
     }
     return -1;
 }
@@ -51,9 +49,8 @@ QString atLine(const QString &text, qsizetype position, const QString &problem)
 
 QString decodeEntities(const QString &value)
 {
-    if (!value.contains(u'&')) {
+    if (!value.contains(u'&'))
         return value;
-    }
     static const QHash<QString, QString> named = {
         {QStringLiteral("amp"), QStringLiteral("&")},
         {QStringLiteral("lt"), QStringLiteral("<")},
@@ -131,14 +128,12 @@ bool scanTags(const QString &text, const std::function<bool(const Tag &, qsizety
             continue;
         }
         const qsizetype nameStart = p;
-        while (p < n && isNameChar(text.at(p))) {
+        while (p < n && isNameChar(text.at(p)))
             ++p;
-        }
         tag.name = text.mid(nameStart, p - nameStart).toLower();
         for (;;) {
-            while (p < n && (text.at(p).isSpace() || text.at(p) == u'/')) {
+            while (p < n && (text.at(p).isSpace() || text.at(p) == u'/'))
                 ++p;
-            }
             if (p >= n) {
                 *problem =
                     atLine(text, i,
@@ -151,9 +146,8 @@ bool scanTags(const QString &text, const std::function<bool(const Tag &, qsizety
             }
             const qsizetype attributeStart = p;
             while (p < n && !text.at(p).isSpace() && text.at(p) != u'=' && text.at(p) != u'>' &&
-                   text.at(p) != u'/') {
+                   text.at(p) != u'/')
                 ++p;
-            }
             const QString attribute = text.mid(attributeStart, p - attributeStart).toLower();
             if (attribute.isEmpty()) {
                 *problem =
@@ -177,16 +171,14 @@ bool scanTags(const QString &text, const std::function<bool(const Tag &, qsizety
                     p = close + 1;
                 } else {
                     const qsizetype valueStart = p;
-                    while (p < n && !text.at(p).isSpace() && text.at(p) != u'>') {
+                    while (p < n && !text.at(p).isSpace() && text.at(p) != u'>')
                         ++p;
-                    }
                     value = text.mid(valueStart, p - valueStart);
                 }
             }
             // As in HTML, the first of two attributes with the same name counts.
-            if (!tag.attributes.contains(attribute)) {
+            if (!tag.attributes.contains(attribute))
                 tag.attributes.insert(attribute, decodeEntities(value));
-            }
         }
         tag.end = p;
         const bool raw = !tag.closing && (tag.name == u"script" || tag.name == u"style" ||
@@ -201,9 +193,8 @@ bool scanTags(const QString &text, const std::function<bool(const Tag &, qsizety
                 return false;
             }
         }
-        if (!visit(tag, raw ? i : p)) {
+        if (!visit(tag, raw ? i : p))
             break;
-        }
     }
     return true;
 }

@@ -31,9 +31,8 @@ namespace {
 // The descriptor of the connection to the game named on the command line, or -1.
 int connectionArgument(int argc, char *argv[])
 {
-    if (argc != 3 || std::strcmp(argv[1], protocol::ConnectionOption) != 0) {
+    if (argc != 3 || std::strcmp(argv[1], protocol::ConnectionOption) != 0)
         return -1;
-    }
     char *end = nullptr;
     errno = 0;
     const long descriptor = std::strtol(argv[2], &end, 10);
@@ -49,29 +48,23 @@ int connectionArgument(int argc, char *argv[])
 void closeInherited(int keep)
 {
     const auto closeRange = [](int first, int last) {
-        if (first > last) {
+        if (first > last)
             return;
-        }
-        if (::close_range(unsigned(first), unsigned(last), 0) == 0) {
+        if (::close_range(unsigned(first), unsigned(last), 0) == 0)
             return;
-        }
         // A system without close_range: every descriptor listed as open.
         QList<int> open;
         for (const QString &entry :
              QDir(QStringLiteral("/proc/self/fd"))
-                 .entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+                 .entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
             open.append(entry.toInt());
-        }
-        for (const int descriptor : std::as_const(open)) {
-            if (descriptor >= first && descriptor <= last) {
+        for (const int descriptor : std::as_const(open))
+            if (descriptor >= first && descriptor <= last)
                 ::close(descriptor);
-            }
-        }
     };
     closeRange(STDERR_FILENO + 1, keep < 0 ? 0x7fffffff : keep - 1);
-    if (keep >= 0) {
+    if (keep >= 0)
         closeRange(keep + 1, 0x7fffffff);
-    }
 }
 
 } // namespace
@@ -108,9 +101,8 @@ int main(int argc, char *argv[])
     }
     platform::Channel game(descriptor);
     // The game names its help file by an absolute path; the viewer holds no folder of the game's.
-    if (::chdir("/") != 0) {
+    if (::chdir("/") != 0)
         std::perror("zakrytka-help: /");
-    }
 
     // Without the game, a help window on screen stays until the player closes it. It lets go of
     // the game's standard error, so that a terminal or pipe the game wrote to is not kept open.
@@ -140,9 +132,8 @@ int main(int argc, char *argv[])
             quint16 nextCommand = 0;
             quint32 nextData = 0;
             QString nextPath;
-            if (!protocol::decode(&received, &bad, nextCommand, nextData, nextPath)) {
+            if (!protocol::decode(&received, &bad, nextCommand, nextData, nextPath))
                 break;
-            }
             ++calls;
             command = nextCommand;
             data = nextData;
@@ -152,9 +143,8 @@ int main(int argc, char *argv[])
             helpviewer::HelpResult result = helpviewer::help(path, command, data);
             result.page.truncate(protocol::MaxAnswerText);
             const QByteArray answer = protocol::encode(result.shown, result.page);
-            for (int call = 0; call < calls; ++call) {
+            for (int call = 0; call < calls; ++call)
                 game.write(answer);
-            }
         }
         if (bad) {
             std::fprintf(stderr, "zakrytka-help: the game sent a message that cannot be read\n");

@@ -30,9 +30,8 @@ bool Channel::isConnection(int descriptor)
 {
     int type = 0;
     socklen_t size = sizeof type;
-    if (::getsockopt(descriptor, SOL_SOCKET, SO_TYPE, &type, &size) != 0) {
+    if (::getsockopt(descriptor, SOL_SOCKET, SO_TYPE, &type, &size) != 0)
         return false;
-    }
     if (type != SOCK_STREAM) {
         errno = EPROTOTYPE;
         return false;
@@ -63,22 +62,19 @@ QByteArray Channel::readAll()
 
 void Channel::write(const QByteArray &bytes)
 {
-    if (!isOpen()) {
+    if (!isOpen())
         return;
-    }
     const bool waiting = !m_outgoing.isEmpty();
     m_outgoing += bytes;
     // Bytes already waiting go out first, when the socket has room.
-    if (!waiting) {
+    if (!waiting)
         flush();
-    }
 }
 
 void Channel::abort()
 {
-    if (!isOpen()) {
+    if (!isOpen())
         return;
-    }
     // The notifiers let go of the descriptor before it is closed, as its number may be given to
     // the next file opened. One of them may be the sender of the signal being handled.
     for (QSocketNotifier *notifier : {m_reading, m_writing}) {
@@ -95,9 +91,8 @@ void Channel::abort()
 
 void Channel::receive()
 {
-    if (!isOpen()) {
+    if (!isOpen())
         return;
-    }
     // At most 1 MiB a turn, so that a peer that writes without end cannot hold up the event loop;
     // the notifier fires again for the rest.
     bool received = false;
@@ -118,19 +113,16 @@ void Channel::receive()
         }
     }
     // What arrived before the end is handed over first.
-    if (received) {
+    if (received)
         emit readyRead();
-    }
-    if (closed) {
+    if (closed)
         fail();
-    }
 }
 
 void Channel::flush()
 {
-    if (!isOpen()) {
+    if (!isOpen())
         return;
-    }
     qsizetype sent = 0;
     while (sent < m_outgoing.size()) {
         const ssize_t put = ::send(m_descriptor, m_outgoing.constData() + sent,
@@ -155,9 +147,8 @@ void Channel::flush()
 
 void Channel::fail()
 {
-    if (!isOpen()) {
+    if (!isOpen())
         return;
-    }
     abort();
     emit ended();
 }

@@ -24,9 +24,8 @@ namespace {
 QString viewerProgram()
 {
     const QString named = qEnvironmentVariable("ZAKRYTKA_HELP_VIEWER");
-    if (!named.isEmpty()) {
+    if (!named.isEmpty())
         return named;
-    }
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zakrytka-help"));
 }
 
@@ -51,13 +50,11 @@ HelpViewer::HelpViewer()
 
 bool HelpViewer::request(const QString &path, quint16 command, quint32 data)
 {
-    if (!m_channel && !start()) {
+    if (!m_channel && !start())
         return false;
-    }
     m_channel->write(helpprotocol::encode(command, data, path));
-    if (m_unanswered++ == 0) {
+    if (m_unanswered++ == 0)
         m_timeout.start(m_started ? AnswerTimeoutMs : StartTimeoutMs);
-    }
     return true;
 }
 
@@ -103,16 +100,14 @@ void HelpViewer::receive()
     QString page;
     bool bad = false;
     while (m_channel && helpprotocol::decode(&m_received, &bad, shown, page)) {
-        if (m_unanswered > 0) {
+        if (m_unanswered > 0)
             --m_unanswered;
-        }
         m_started = true;
         // Each answer gives the viewer a fresh while for the next call.
-        if (m_unanswered == 0) {
+        if (m_unanswered == 0)
             m_timeout.stop();
-        } else {
+        else
             m_timeout.start(AnswerTimeoutMs);
-        }
         emit answered(shown, page);
     }
     if (bad) {
@@ -131,19 +126,17 @@ void HelpViewer::giveUp()
 void HelpViewer::ended()
 {
     // The player closed the help window, which ends the viewer; anything else is a fault.
-    if (m_unanswered > 0) {
+    if (m_unanswered > 0)
         complain(QStringLiteral("the help viewer ended without answering"));
-    }
     forget();
 }
 
 void HelpViewer::end()
 {
-    if (m_pidfd >= 0) {
+    if (m_pidfd >= 0)
         ::syscall(SYS_pidfd_send_signal, m_pidfd, SIGKILL, nullptr, 0);
-    } else if (m_pid > 0) {
+    else if (m_pid > 0)
         ::kill(pid_t(m_pid), SIGKILL);
-    }
     forget();
 }
 
@@ -168,14 +161,12 @@ void HelpViewer::forget()
 
 bool winHelp(QWidget *, const QString &file, quint16 command, quint32 data)
 {
-    if (file.isEmpty()) {
+    if (file.isEmpty())
         return false;
-    }
     // The viewer finds the file where the game is at the moment of the call.
     const QString path = QDir::current().absoluteFilePath(file);
-    if (!helpprotocol::isValidCall(command, data, path)) {
+    if (!helpprotocol::isValidCall(command, data, path))
         return false;
-    }
     return HelpViewer::instance().request(path, command, data);
 }
 

@@ -30,12 +30,10 @@ inline constexpr qsizetype MaxAnswerText = 1024;
 // with data 0, and a file named. Anything else shows nothing.
 inline bool isValidCall(quint16 command, quint32 data, const QString &file)
 {
-    if (command != HELP_CONTENTS && command != HELP_CONTEXT) {
+    if (command != HELP_CONTENTS && command != HELP_CONTEXT)
         return false;
-    }
-    if (command == HELP_CONTENTS && data != 0) {
+    if (command == HELP_CONTENTS && data != 0)
         return false;
-    }
     return !file.isEmpty() && file.size() <= MaxPath;
 }
 
@@ -54,17 +52,15 @@ template <typename... Fields> QByteArray encode(const Fields &...fields)
 // while no message is whole yet, and sets bad for a message that cannot be read.
 template <typename... Fields> bool decode(QByteArray *buffer, bool *bad, Fields &...fields)
 {
-    if (buffer->size() < 4) {
+    if (buffer->size() < 4)
         return false;
-    }
     const quint32 size = qFromBigEndian<quint32>(buffer->constData());
     if (size > MaxMessage) {
         *bad = true;
         return false;
     }
-    if (quint32(buffer->size() - 4) < size) {
+    if (quint32(buffer->size() - 4) < size)
         return false;
-    }
     QDataStream in(buffer->mid(4, size));
     in.setVersion(QDataStream::Qt_6_4);
     (in >> ... >> fields);

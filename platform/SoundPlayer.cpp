@@ -240,10 +240,9 @@ public:
     // Tops the queue up; false when SDL refuses the samples.
     bool feed()
     {
-        while (!m_done && SDL_GetQueuedAudioSize(m_device) < m_queueTarget) {
+        while (!m_done && SDL_GetQueuedAudioSize(m_device) < m_queueTarget)
             if (!(m_stream ? convertMore() : queueMore()))
                 return false;
-        }
         return true;
     }
 
@@ -265,10 +264,9 @@ private:
             return SDL_AudioStreamPut(m_stream.get(), frames, int(bytes)) == 0;
         m_stretched.resize(std::size_t(bytes) * m_repeat);
         Uint8 *out = m_stretched.data();
-        for (Uint32 at = 0; at < bytes; at += m_sourceFrameBytes) {
+        for (Uint32 at = 0; at < bytes; at += m_sourceFrameBytes)
             for (Uint32 copy = 0; copy < m_repeat; ++copy, out += m_sourceFrameBytes)
                 std::memcpy(out, frames + at, m_sourceFrameBytes);
-        }
         return SDL_AudioStreamPut(m_stream.get(), m_stretched.data(), int(m_stretched.size())) == 0;
     }
 

@@ -235,10 +235,9 @@ void tst_CardTable::stakeRefusesEditing()
             handled = true;
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QList<QAction *> enabled;
-            for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            for (QAction *action : menu ? menu->actions() : QList<QAction *>())
                 if (action->isEnabled() && !action->isSeparator())
                     enabled.append(action);
-            }
             items = enabled.size();
             if (item < items) {
                 menu->setActiveAction(enabled[item]);
@@ -319,10 +318,9 @@ void tst_CardTable::clickRouting()
     QVERIFY(Form1->Button2->isEnabled());
     Form1->Button2->click();
     const QString money = Form1->kasa->text();
-    for (auto *button : Form1->cardButtons()) {
+    for (auto *button : Form1->cardButtons())
         if (button->isVisible())
             clickThroughWindow(button);
-    }
     QCOMPARE(Form1->kasa->text(), money);
     QCOMPARE(Form1->licz->text(), QStringLiteral("59"));
 

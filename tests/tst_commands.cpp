@@ -335,10 +335,9 @@ void tst_Commands::commandsRefusedWhileTableDisabled()
     Form1->Nowawpisy1->trigger();
     Form1->About1->trigger();
     // An access key presses its button at once and clicks it 100 ms later: no button is down.
-    for (QWidget *window : QApplication::topLevelWidgets()) {
+    for (QWidget *window : QApplication::topLevelWidgets())
         for (const QAbstractButton *button : window->findChildren<QAbstractButton *>())
             QVERIFY2(!button->isDown(), qPrintable(button->objectName() + " was pressed by a key"));
-    }
 
     QVERIFY2(table && Form1 == table.data(), "the card table is still the same");
     QVERIFY(Form1->isVisible());

@@ -58,10 +58,9 @@ int shownArrangement()
 
 int slotAt(QPoint place)
 {
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = 0; slot < 3; ++slot)
         if (slotPlaces[slot] == place)
             return slot;
-    }
     return -1;
 }
 

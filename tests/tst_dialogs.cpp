@@ -47,20 +47,18 @@ void pressOnWindow(QWidget *window, Qt::Key key)
 QList<TForm1 *> cardTables()
 {
     QList<TForm1 *> tables;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
+    for (QWidget *widget : QApplication::topLevelWidgets())
         if (auto *table = qobject_cast<TForm1 *>(widget))
             tables.append(table);
-    }
     return tables;
 }
 
 // The card button of the visible arrangement at the first slot.
 toolkit::GlyphButton *visibleCard()
 {
-    for (toolkit::GlyphButton *button : Form1->cardButtons()) {
+    for (toolkit::GlyphButton *button : Form1->cardButtons())
         if (button->isVisible())
             return button;
-    }
     return nullptr;
 }
 

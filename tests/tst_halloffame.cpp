@@ -64,14 +64,13 @@ QByteArray cp1250(const QString &text)
         {QChar(0x017B), char(0xAF)}, {QChar(0x017C), char(0xBF)}, {QChar(0x0105), char(0xB9)},
         {QChar(0x00F3), char(0xF3)}, {QChar(0x015B), char(0x9C)}, {QChar(0x0107), char(0xE6)}};
     QByteArray bytes;
-    for (const QChar c : text) {
+    for (const QChar c : text)
         if (c.unicode() < 0x80)
             bytes += char(c.unicode());
         else if (polish.contains(c))
             bytes += polish.value(c);
         else
             qFatal("no Windows-1250 byte listed for U+%04X", c.unicode());
-    }
     return bytes;
 }
 

@@ -59,11 +59,9 @@ const QByteArray Sample =
 QList<HelpWindow *> helpWindows()
 {
     QList<HelpWindow *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *help = qobject_cast<HelpWindow *>(widget)) {
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *help = qobject_cast<HelpWindow *>(widget))
             found.append(help);
-        }
-    }
     return found;
 }
 
@@ -332,11 +330,10 @@ void tst_HelpEngine::reportsUnusableFile()
     QFETCH(QByteArray, contents);
     QFETCH(quint32, context);
     QFETCH(QString, message);
-    if (contents == "/") {
+    if (contents == "/")
         QVERIFY(QDir().mkdir("POMOC.HLP"));
-    } else if (!contents.isNull()) {
+    else if (!contents.isNull())
         writeFile("POMOC.HLP", contents);
-    }
     const quint16 command = context == 0 ? HELP_CONTENTS : HELP_CONTEXT;
     QVERIFY(!winHelp(nullptr, "POMOC.HLP", command, context));
     QCOMPARE(helpWindows().size(), 1);
@@ -502,16 +499,14 @@ void tst_HelpEngine::shippedHelpFile()
             }
         }
     }
-    for (qsizetype t = 0; t < reached.size(); ++t) {
+    for (qsizetype t = 0; t < reached.size(); ++t)
         QVERIFY2(reached[t], qPrintable(document->topics.at(t).title));
-    }
 
     const QString keys = document->page(document->names.value("klawisze"));
     const QString keysText = QTextDocumentFragment::fromHtml(keys).toPlainText();
     for (const char *key : {"F1", "F2", "F3", "Alt+Z", "Alt+O", "Alt+T", "Alt+S", "Esc",
-                            "strzałka w górę", "strzałka w dół"}) {
+                            "strzałka w górę", "strzałka w dół"})
         QVERIFY2(keysText.contains(QString::fromUtf8(key)), key);
-    }
 }
 
 QTEST_MAIN(tst_HelpEngine)

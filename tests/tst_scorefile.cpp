@@ -753,11 +753,10 @@ void tst_ScoreFile::writeRemovesLeftovers()
     if (other == "saving") {
         // Each game's clean-up must leave the other's save alone: every save succeeds.
         const auto saveOften = [this] {
-            for (int n = 0; n < 2000; ++n) {
+            for (int n = 0; n < 2000; ++n)
                 if (errorOf([this] { writeScoreFile(m_boxes); }).first != 0 ||
                     readFile("sys.dll") != startingScoreFile())
                     return false;
-            }
             return true;
         };
         const pid_t child = ::fork();

@@ -152,10 +152,9 @@ Heard heardIn(const QString &outputFile)
     const int channels = platform::soundDeviceChannels;
     const int frames = int(samples.size()) / channels;
     auto loud = [&](int f) {
-        for (int c = 0; c < channels; ++c) {
+        for (int c = 0; c < channels; ++c)
             if (std::abs(int(samples[std::size_t(f) * channels + c])) > 328)
                 return true;
-        }
         return false;
     };
     int first = 0;
@@ -176,11 +175,9 @@ bool isOpen(const QString &file)
 {
     const QString target = QFileInfo(file).absoluteFilePath();
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString &fd :
-         fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
         if (QFile::symLinkTarget(fds.filePath(fd)) == target)
             return true;
-    }
     return false;
 }
 

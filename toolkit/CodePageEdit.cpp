@@ -22,12 +22,11 @@ public:
         QString kept;
         kept.reserve(input.size());
         int newPos = pos;
-        for (qsizetype i = 0; i < input.size(); ++i) {
+        for (qsizetype i = 0; i < input.size(); ++i)
             if (CodePageEdit::accepts(input.at(i)))
                 kept.append(input.at(i));
             else if (i < pos)
                 --newPos;
-        }
         // Of what goes in, the end that would pass the longest text is cut off.
         if (kept.size() > CodePageEdit::maxLength) {
             const qsizetype over = kept.size() - CodePageEdit::maxLength;

@@ -100,11 +100,10 @@ void EditBox::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (!m_view)
         return;
-    if (event->type() == QEvent::PaletteChange) {
+    if (event->type() == QEvent::PaletteChange)
         m_view->setPalette(readableWhenDisabled(palette()));
-    } else if (event->type() == QEvent::FontChange) {
+    else if (event->type() == QEvent::FontChange)
         refresh();
-    }
 }
 
 void EditBox::resizeEvent(QResizeEvent *event)

@@ -115,11 +115,10 @@ void setTextColor(QWidget *widget, const QColor &color)
     }
     // A disabled button shows its text in the disabled colour.
     QPalette palette = widget->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
         for (QPalette::ColorRole role :
              {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             palette.setColor(group, role, color);
-    }
     widget->setPalette(palette);
 }
 

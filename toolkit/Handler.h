@@ -52,12 +52,15 @@ template <typename Sender, typename Signal, typename Receiver>
 QMetaObject::Connection handle(Sender *sender, Signal signal, Receiver *receiver,
                                void (Receiver::*handler)())
 {
-    return QObject::connect(sender, signal, receiver, [receiver, handler] {
-        QWidget *window = nullptr;
-        if constexpr (std::is_base_of_v<QWidget, Receiver>)
-            window = receiver;
-        guard(window, [&] { (receiver->*handler)(); });
-    });
+    return QObject::connect(
+        sender, signal, receiver,
+        [receiver, handler] {
+            QWidget *window = nullptr;
+            if constexpr (std::is_base_of_v<QWidget, Receiver>)
+                window = receiver;
+            guard(
+                window, [&] { (receiver->*handler)(); });
+        });
 }
 
 } // namespace toolkit

@@ -31,10 +31,9 @@ QPixmap SpinEdit::transparentGlyph(const QPixmap &glyph)
     const QRgb transparent = transparentColor(image);
     for (int y = 0; y < image.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < image.width(); ++x)
             if (line[x] == transparent)
                 line[x] = 0;
-        }
     }
     return QPixmap::fromImage(image);
 }

@@ -23,8 +23,7 @@ class LaterIconEngine : public QIconEngine {
 public:
     explicit LaterIconEngine(QStringList files) : m_files(std::move(files)) {}
 
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode,
-               QIcon::State state) override
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
         icon().paint(painter, rect, Qt::AlignCenter, mode, state);
     }
@@ -46,10 +45,9 @@ public:
 private:
     const QIcon &icon()
     {
-        if (m_icon.isNull()) {
+        if (m_icon.isNull())
             for (const QString &file : m_files)
                 m_icon.addPixmap(picture(file));
-        }
         return m_icon;
     }
 
@@ -140,9 +138,11 @@ void Style::drawControl(ControlElement element, const QStyleOption *option, QPai
 void Style::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
                                QPainter *painter, const QWidget *widget) const
 {
-    drawShared(option, [&](const QStyleOptionComplex *o) {
-        QProxyStyle::drawComplexControl(control, o, painter, widget);
-    });
+    drawShared(
+        option,
+        [&](const QStyleOptionComplex *o) {
+            QProxyStyle::drawComplexControl(control, o, painter, widget);
+        });
 }
 
 QIcon Style::standardIcon(StandardPixmap standardIcon, const QStyleOption *option,

@@ -138,10 +138,9 @@ QImage onScreen(QWidget *control)
 int darkest(const QImage &image)
 {
     int darkest = 255;
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             darkest = qMin(darkest, qGray(image.pixel(x, y)));
-    }
     return darkest;
 }
 
@@ -165,10 +164,9 @@ bool drawnAsDesigned(toolkit::GlyphButton *button)
 
 QMessageBox *errorBox()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
+    for (QWidget *widget : QApplication::topLevelWidgets())
         if (widget->objectName() == QLatin1String("ErrorBox") && widget->isVisible())
             return qobject_cast<QMessageBox *>(widget);
-    }
     return nullptr;
 }
 
@@ -405,16 +403,14 @@ void tst_Desktop::looks()
     auto onlyPictureColours = [] {
         QSet<QRgb> colours;
         const QImage face = Form1->Image1->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < face.height(); ++y) {
+        for (int y = 0; y < face.height(); ++y)
             for (int x = 0; x < face.width(); ++x)
                 colours.insert(face.pixel(x, y));
-        }
         const QImage shown = onScreen(Form1->Image1);
         for (int y = 0; y < shown.height(); ++y) {
-            for (int x = 0; x < shown.width(); ++x) {
+            for (int x = 0; x < shown.width(); ++x)
                 if (!colours.contains(shown.pixel(x, y)))
                     return false;
-            }
         }
         return true;
     };

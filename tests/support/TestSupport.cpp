@@ -63,10 +63,9 @@ qint64 peakMemoryKib(qint64 pid)
                      : QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
+    for (const QByteArray &line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
     return -1;
 }
 
@@ -156,10 +155,9 @@ QWidget *windowNamed(const QString &name)
 QSet<QWidget *> visibleWindows()
 {
     QSet<QWidget *> shown;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
+    for (QWidget *widget : QApplication::topLevelWidgets())
         if (widget->isVisible())
             shown.insert(widget);
-    }
     return shown;
 }
 
@@ -250,8 +248,8 @@ bool waitForTicks(const TickRecorder &recorder, const QString &timer, int count,
 
 qsizetype TickRecorder::count(const QString &timer) const
 {
-    return std::count_if(ticks.cbegin(), ticks.cend(),
-                         [&timer](const Tick &tick) { return tick.timer == timer; });
+    return std::count_if(
+        ticks.cbegin(), ticks.cend(), [&timer](const Tick &tick) { return tick.timer == timer; });
 }
 
 TickRecorder::~TickRecorder()

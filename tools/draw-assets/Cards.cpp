@@ -332,10 +332,12 @@ void inkQueenOfSpades(QPainter &p)
 
 QImage drawQueenOfSpades(int s)
 {
-    return drawFace(s, inkQueenOfSpades, [](QImage &image, QList<QPoint> &flecked) {
-        Xorshift rng{0x0ee7a5edu};
-        fleck(image, rng, 9, QRectF(3, 3, 70, 98), flecked);
-    });
+    return drawFace(
+        s, inkQueenOfSpades,
+        [](QImage &image, QList<QPoint> &flecked) {
+            Xorshift rng{0x0ee7a5edu};
+            fleck(image, rng, 9, QRectF(3, 3, 70, 98), flecked);
+        });
 }
 
 QImage drawAceOfDiamonds(int s)

@@ -127,10 +127,9 @@ void normalize(Samples &samples)
     double peak = 0.0;
     for (const double s : samples)
         peak = std::max(peak, std::abs(s));
-    if (peak > 0.0) {
+    if (peak > 0.0)
         for (double &s : samples)
             s *= peakLevel / peak;
-    }
 }
 
 // The card snap: a short band-limited slap of noise over a low thump that drops in pitch, with a
