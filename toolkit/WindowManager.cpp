@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QHash>
+#include <QScreen>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
@@ -196,6 +197,70 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// Asks the window manager for the frame it would put around the window, and waits a little for
+// the answer; false when none came.
+bool askFrame(xcb_connection_t *connection, xcb_window_t root, xcb_window_t id,
+              xcb_atom_t extentsAtom, QMargins &extents)
+{
+    xcb_delete_property(connection, id, extentsAtom);
+    xcb_client_message_event_t message = {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id;
+    message.type = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    xcb_send_event(connection, false, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+    // A manager answers within a few milliseconds; it is asked once for each kind of window, and
+    // the window is shown without waiting longer than a player would notice.
+    const QDeadlineTimer deadline(120);
+    while (!readExtents(connection, id, extentsAtom, extents)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// Maps a window of the same kind as the given one, one pixel in size, at the centre of the screen,
+// and learns the frame the window manager puts around it; then takes it away again. It does not
+// take the focus, nor a place on the task bar.
+void frameStandIn(xcb_connection_t *connection, QWidget *window, xcb_atom_t extentsAtom)
+{
+    const QWindow *handle = window->windowHandle();
+    QScreen *screen = window->screen();
+    if (!handle || !screen)
+        return;
+    QWindow standIn(screen);
+    standIn.setFlags(handle->flags());
+    standIn.setTransientParent(handle->transientParent());
+    standIn.setMinimumSize(QSize(1, 1));
+    if (window->minimumSize() == window->maximumSize())
+        standIn.setMaximumSize(QSize(1, 1));
+    standIn.setGeometry(QRect(screen->availableGeometry().center(), QSize(1, 1)));
+    standIn.setProperty("_q_showWithoutActivating", true);
+    standIn.create();
+    const xcb_window_t id = xcb_window_t(standIn.winId());
+    const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
+    const xcb_atom_t skip[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                               atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, 2, skip);
+    standIn.show();
+    xcb_flush(connection);
+    QMargins extents;
+    const QDeadlineTimer deadline(300);
+    while (!readExtents(connection, id, extentsAtom, extents) || extents.isNull()) {
+        if (deadline.hasExpired())
+            return;
+        QThread::msleep(2);
+    }
+    FrameKnowledge &known = knowledge();
+    known.byKind.insert(frameKind(window), extents);
+    known.last = extents;
+    known.any = true;
+}
+
 int device(int logical, qreal ratio)
 {
     return qRound(logical * ratio);
@@ -259,43 +324,31 @@ QMargins frameExtents(QWidget *window)
     if (seen != known.byKind.cend())
         return logical(*seen, window);
 
-    const xcb_window_t id = xcb_window_t(window->winId());
-    const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
     const xcb_atom_t extentsAtom = atom(connection, "_NET_FRAME_EXTENTS");
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     // A manager that does not offer the request (KWin), or left it unanswered before (fluxbox
-    // offers it and never answers), is not asked: the window gets the frame the manager last put
-    // around any window, and is placed again once its own frame is known.
-    if (known.unanswered || !screen || !supported(connection, screen->root, request))
-        return known.any ? logical(known.last, window) : QMargins();
-
-    xcb_delete_property(connection, id, extentsAtom);
-    xcb_client_message_event_t message = {};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = id;
-    message.type = request;
-    xcb_send_event(connection, false, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
-    // A manager answers within a few milliseconds; it is asked once for each kind of window, and
-    // the window is shown without waiting longer than a player would notice.
-    QMargins extents;
-    const QDeadlineTimer deadline(120);
-    while (!readExtents(connection, id, extentsAtom, extents)) {
-        if (deadline.hasExpired()) {
-            known.unanswered = true;
-            return known.any ? logical(known.last, window) : QMargins();
+    // offers it and never answers), is not asked again.
+    if (!known.unanswered && screen &&
+        supported(connection, screen->root, atom(connection, "_NET_REQUEST_FRAME_EXTENTS"))) {
+        QMargins extents;
+        if (askFrame(connection, screen->root, xcb_window_t(window->winId()), extentsAtom,
+                     extents)) {
+            // metacity and mutter answer "no frame" for a dialog they then frame as any other
+            // window: such an answer for a window that has a frame is not believed.
+            if (extents.isNull())
+                return known.any ? logical(known.last, window) : QMargins();
+            known.byKind.insert(frameKind(window), extents);
+            return logical(extents, window);
         }
-        QThread::msleep(2);
+        known.unanswered = true;
     }
-    // metacity and mutter answer "no frame" for a dialog they then frame as any other window:
-    // such an answer for a window that has a frame is not believed.
-    if (extents.isNull())
-        return known.any ? logical(known.last, window) : QMargins();
-    known.byKind.insert(frameKind(window), extents);
-    return logical(extents, window);
+    // Such a manager tells a frame only once it has put it around a window. Before the first
+    // window it frames (if it tells frames at all), a stand-in of the same kind is framed for a moment at the screen's centre
+    // (where the game's splash window covers it); later windows get the frame the manager last
+    // put around any window, and are placed again once their own frame is known.
+    if (!known.any && screen && supported(connection, screen->root, extentsAtom))
+        frameStandIn(connection, window, extentsAtom);
+    return known.any ? logical(known.last, window) : QMargins();
 }
 
 } // namespace toolkit
