@@ -100,6 +100,8 @@ struct FrameKnowledge {
     bool any = false;
     // Set once the manager has left a request unanswered: it is never asked again.
     bool unanswered = false;
+    // A stand-in is framed once at most: a manager that leaves it unframed is not waited for again.
+    bool standInShown = false;
     // How many hidden windows in a row the manager kept longer than the game waits for it; after
     // three it is not waited for again.
     int keptHidden = 0;
@@ -343,11 +345,15 @@ QMargins frameExtents(QWidget *window)
         known.unanswered = true;
     }
     // Such a manager tells a frame only once it has put it around a window. Before the first
-    // window it frames (if it tells frames at all), a stand-in of the same kind is framed for a moment at the screen's centre
-    // (where the game's splash window covers it); later windows get the frame the manager last
-    // put around any window, and are placed again once their own frame is known.
-    if (!known.any && screen && supported(connection, screen->root, extentsAtom))
+    // window it frames (if it tells frames at all), a stand-in of the same kind is framed for a
+    // moment at the screen's centre (where the game's splash window covers it); later windows get
+    // the frame the manager last put around any window, and are placed again once their own frame
+    // is known.
+    if (!known.any && !known.standInShown && screen &&
+        supported(connection, screen->root, extentsAtom)) {
+        known.standInShown = true;
         frameStandIn(connection, window, extentsAtom);
+    }
     return known.any ? logical(known.last, window) : QMargins();
 }
 
