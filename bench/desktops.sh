@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times, under one window manager, how long the game takes to show a window after the click or
 # key that asks for it: the name dialog (a click on "Zmień imię"; its Alt+Z would press the button
-# for a tenth of a second first), the hall of fame (F3) and, after F2, the new card table.
+# for a tenth of a second first), the About box (Down and Return in the open "Pomoc" menu), the hall
+# of fame (F3) and, after F2, the new card table.
 # Each is shown RUNS times; prints the manager's row: median and worst in ms for each window.
 # bench/run runs it on a desktop of its own under each window manager players have:
 #   tests/desktop/on-desktop --wm NAME bench/desktops.sh BUILD_DIR DATA_DIR
@@ -61,7 +62,7 @@ active() {
 }
 
 spread() { sort -g | awk '{a[NR] = $1} END {printf "%s (%s)", a[int((NR + 1) / 2)], a[NR]}'; }
-name=() fame=() table=()
+name=() about=() fame=() table=()
 for _ in $(seq "$runs"); do
     to_table
     # "Zmień imię", below the menu bar.
@@ -71,6 +72,13 @@ for _ in $(seq "$runs"); do
     xdotool key Return
     gone 'Imię'
     to_table
+    # "Pomoc" on the menu bar; the menu opens before the keys reach it.
+    xdotool mousemove --window "$table_id" 45 8 click 1
+    about+=("$(shown 'About' key Down Return)")
+    active 'About'
+    xdotool key alt+F4
+    gone 'About'
+    to_table
     fame+=("$(shown 'Wpis' key F3)")
     active 'Wpis'
     xdotool key alt+F4
@@ -78,6 +86,7 @@ for _ in $(seq "$runs"); do
     to_table
     table+=("$(shown 'ZAKRYTKA - *' key F2)")
 done
-printf '%-10s %-16s %-16s %-16s\n' "${DESKTOP_WM:-?}" \
-    "$(printf '%s\n' "${name[@]}" | spread)" "$(printf '%s\n' "${fame[@]}" | spread)" \
+printf '%-10s %-16s %-16s %-16s %-16s\n' "${DESKTOP_WM:-?}" \
+    "$(printf '%s\n' "${name[@]}" | spread)" "$(printf '%s\n' "${about[@]}" | spread)" \
+    "$(printf '%s\n' "${fame[@]}" | spread)" \
     "$(printf '%s\n' "${table[@]}" | spread)"
