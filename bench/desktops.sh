@@ -61,6 +61,13 @@ active() {
     exit 1
 }
 
+# Closes the window named NAME with Alt+F4 once it has the keyboard, and waits until it is gone.
+close() {
+    active "$1"
+    xdotool key alt+F4
+    gone "$1"
+}
+
 spread() { sort -g | awk '{a[NR] = $1} END {printf "%s (%s)", a[int((NR + 1) / 2)], a[NR]}'; }
 name=() about=() fame=() table=()
 for _ in $(seq "$runs"); do
@@ -75,14 +82,10 @@ for _ in $(seq "$runs"); do
     # "Pomoc" on the menu bar; the menu opens before the keys reach it.
     xdotool mousemove --window "$table_id" 45 8 click 1
     about+=("$(shown 'About' key Down Return)")
-    active 'About'
-    xdotool key alt+F4
-    gone 'About'
+    close 'About'
     to_table
     fame+=("$(shown 'Wpis' key F3)")
-    active 'Wpis'
-    xdotool key alt+F4
-    gone 'Wpis'
+    close 'Wpis'
     to_table
     table+=("$(shown 'ZAKRYTKA - *' key F2)")
 done
